@@ -1,0 +1,185 @@
+// Objects, members and the registration of new objects.
+#include "vm/object/Object.h"
+
+#include "vm/object/Heap.h"
+#include "vm/object/StringObject.h"
+#include "vm/primitives/PrimitiveStringObject.h"
+#include "vm/runtime/Thread.h"
+
+namespace {
+
+// The registry that new objects register in: System's own <objects> member, when there is one.
+Object* currentRegistry() {
+    Object* system = Heap::instance().system();
+    if (!system) return nullptr;
+    Member* objects = system->getMember("<objects>");
+    return objects ? objects->target : nullptr;
+}
+
+// Walks a <super> chain and stops on a cycle. Brent's cycle finding needs no memory: by the time
+// it notices a repeat, every object of the cycle has been looked at once already.
+template <class Visit> Object* walkSuperChain(Object* start, Visit visit) {
+    Object* object = start;
+    Object* saved = start;
+    std::size_t power = 1, length = 0;
+    for (;;) {
+        if (visit(object)) return object;
+        Member* super = object->getSuper();
+        if (!super || super->target == object) return nullptr;
+        object = super->target;
+        if (object == saved) return nullptr;
+        if (++length == power) {
+            saved = object;
+            power *= 2;
+            length = 0;
+        }
+    }
+}
+
+} // namespace
+
+Object::Object() = default;
+
+Object::Object(std::string_view key) {
+    if (Object* registry = currentRegistry()) registry->addRegistryMember(key, this);
+}
+
+Object::~Object() { releaseMembers(); }
+
+Member* Object::getMember(std::string_view name) {
+    auto it = members_.find(name);
+    return it == members_.end() ? nullptr : &it->second;
+}
+
+void Object::insertMember(std::string_view name, Object* target, bool counted) {
+    members_.emplace(std::string(name), Member{target, counted});
+    if (!counted) ++target->registryEntries_;
+}
+
+void Object::eraseMember(MemberMap::iterator it) {
+    Member member = it->second;
+    members_.erase(it);
+    if (member.counted)
+        member.target->decrementRefCount();
+    else
+        --member.target->registryEntries_;
+}
+
+bool Object::addMember(std::string_view name, Object* target) {
+    target->incrementRefCount();
+    if (dead_ || members_.find(name) != members_.end()) return false;
+    insertMember(name, target, true);
+    return true;
+}
+
+bool Object::addRegistryMember(std::string_view name, Object* target) {
+    if (dead_ || members_.find(name) != members_.end()) return false;
+    insertMember(name, target, false);
+    return true;
+}
+
+void Object::rekeyRegistryEntry(Object* newId) {
+    Member* oldId = getId();
+    StringObject* oldText = oldId ? oldId->target->asStringObject() : nullptr;
+    Object* registry = currentRegistry();
+    if (!oldText || !registry) return;
+    Member* entry = registry->getMember(oldText->text());
+    if (!entry) return;
+    Object* registered = entry->target;
+    registry->removeMember(oldText->text());
+    if (StringObject* newText = newId->asStringObject()) registry->addRegistryMember(newText->text(), registered);
+}
+
+bool Object::setMember(std::string_view name, Object* target) {
+    target->incrementRefCount();
+    if (dead_) return true;
+    if (name == "<id>") rekeyRegistryEntry(target);
+    auto it = members_.find(name);
+    if (it != members_.end()) eraseMember(it);
+    insertMember(name, target, true);
+    return true;
+}
+
+void Object::removeMember(std::string_view name) {
+    auto it = members_.find(name);
+    if (it != members_.end()) eraseMember(it);
+}
+
+bool Object::isOwnSuper() {
+    Member* super = getSuper();
+    return super && super->target == this;
+}
+
+Member* Object::lookupMember(std::string_view name) {
+    Object* owner = walkSuperChain(this, [&](Object* o) { return o->getMember(name) != nullptr; });
+    return owner ? owner->getMember(name) : nullptr;
+}
+
+Object* Object::findMemberOwner(std::string_view name) {
+    Object* owner = walkSuperChain(this, [&](Object* o) { return o->getMember(name) != nullptr; });
+    if (owner) owner->incrementRefCount();
+    return owner;
+}
+
+Member* Object::firstMember() { return members_.empty() ? nullptr : &members_.begin()->second; }
+
+Member* Object::memberAfterKey(std::string_view key) {
+    auto it = members_.find(key);
+    if (it == members_.end() || ++it == members_.end()) return nullptr;
+    return &it->second;
+}
+
+Member* Object::findMemberByTarget(const Object* target) {
+    for (auto& [key, member] : members_)
+        if (member.target == target) return &member;
+    return nullptr;
+}
+
+Member* Object::memberAfterTarget(const Object* target) {
+    for (auto it = members_.begin(); it != members_.end(); ++it) {
+        if (it->second.target != target) continue;
+        return ++it == members_.end() ? nullptr : &it->second;
+    }
+    return nullptr;
+}
+
+void Object::lockTwoPoints() {
+    if (!dead_) twoPointsLocked_ = true;
+}
+
+void Object::unlockTwoPoints() {
+    if (!dead_) twoPointsLocked_ = false;
+}
+
+void Object::enter(Thread* thread) {
+    if (dead_) return;
+    thread->setWaiting(true);
+    waiters_.push_back(thread);
+}
+
+void Object::exit() {
+    if (dead_ || waiters_.empty()) return;
+    Thread* thread = waiters_.back();
+    waiters_.pop_back();
+    thread->setWaiting(false);
+}
+
+StringObject* Object::asStringObject() {
+    return kind_ != Kind::Plain && !dead_ ? static_cast<StringObject*>(this) : nullptr;
+}
+
+PrimitiveStringObject* Object::asPrimitive() {
+    return kind_ == Kind::Primitive && !dead_ ? static_cast<PrimitiveStringObject*>(this) : nullptr;
+}
+
+void Object::releaseMembers() {
+    while (!members_.empty()) eraseMember(members_.begin());
+    waiters_.clear();
+    waiters_.shrink_to_fit();
+}
+
+void Object::kill() {
+    releaseMembers();
+    twoPointsLocked_ = false;
+    dead_ = true;
+}

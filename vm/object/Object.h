@@ -1,0 +1,100 @@
+// Objects: ordered dictionaries of counted member references, with delegation along <super>.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class Object;
+class Thread;
+class StringObject;
+class PrimitiveStringObject;
+
+// One member of an object. Every member counts on its target except the object registry's
+// entries, which are registry references and leave the count alone.
+struct Member {
+    Object* target;
+    bool counted;
+};
+
+// Members sort by unsigned bytes, a proper prefix first: exactly std::string's own order.
+using MemberMap = std::map<std::string, Member, std::less<>>;
+
+class Object {
+public:
+    // The unregistered constructor; only the System object is made with it.
+    Object();
+    // Registers the new object in the object registry under key (first key wins).
+    explicit Object(std::string_view key);
+    virtual ~Object();
+    Object(const Object&) = delete;
+    Object& operator=(const Object&) = delete;
+
+    // Own member named exactly name; no inheritance.
+    Member* getMember(std::string_view name);
+    // Inserts a counted member when name is absent. Either way the target's count rises:
+    // a refused offer is neither stored nor released.
+    bool addMember(std::string_view name, Object* target);
+    // Inserts an uncounted registry reference when name is absent.
+    bool addRegistryMember(std::string_view name, Object* target);
+    // Replaces the member (counted); re-keys the registry entry when name is "<id>".
+    bool setMember(std::string_view name, Object* target);
+    void removeMember(std::string_view name);
+
+    // Inherited lookup along <super>; none on a cycle.
+    Member* lookupMember(std::string_view name);
+    // The object of the <super> chain that holds name, counted once for the caller; or null.
+    Object* findMemberOwner(std::string_view name);
+
+    Member* getSuper() { return getMember("<super>"); }
+    Member* getId() { return getMember("<id>"); }
+    bool isOwnSuper();
+
+    Member* firstMember();
+    Member* memberAfterKey(std::string_view key);
+    Member* findMemberByTarget(const Object* target);
+    Member* memberAfterTarget(const Object* target);
+    const MemberMap& members() const { return members_; }
+
+    void incrementRefCount() { refCount_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(refCount_) + 1u); }
+    void decrementRefCount() { refCount_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(refCount_) - 1u); }
+    std::int32_t refCount() const { return refCount_; }
+
+    void lockTwoPoints();
+    void unlockTwoPoints();
+    bool isTwoPointsLocked() const { return twoPointsLocked_; }
+
+    void enter(Thread* thread);
+    void exit();
+
+    // A string object that is still alive, or null. A killed string object is no longer one.
+    StringObject* asStringObject();
+    PrimitiveStringObject* asPrimitive();
+
+    // What <delete> does: the members are released and the object is dead from then on. Its
+    // storage stays with the heap, so every reference left to it stays safe to follow.
+    void kill();
+    bool isDead() const { return dead_; }
+
+    // How many registry references anywhere name this object; lets <delete> skip the registry scan.
+    std::uint32_t registryEntries() const { return registryEntries_; }
+
+protected:
+    enum class Kind : std::uint8_t { Plain, String, Primitive };
+    Kind kind_ = Kind::Plain;
+
+private:
+    void insertMember(std::string_view name, Object* target, bool counted);
+    void eraseMember(MemberMap::iterator it);
+    void rekeyRegistryEntry(Object* newId);
+    void releaseMembers();
+
+    std::int32_t refCount_ = 0;
+    bool twoPointsLocked_ = false;
+    bool dead_ = false;
+    std::uint32_t registryEntries_ = 0;
+    MemberMap members_;
+    std::vector<Thread*> waiters_;
+};

@@ -1,0 +1,20 @@
+// String objects: objects that also carry an immutable byte string.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "vm/object/Object.h"
+
+class StringObject : public Object {
+public:
+    // Registers itself under its own text.
+    explicit StringObject(std::string_view text);
+    ~StringObject() override;
+
+    // The text stays readable after a kill: evaluations may still be reading it as code.
+    const std::string& text() const { return text_; }
+
+private:
+    const std::string text_;
+};

@@ -1,0 +1,34 @@
+// A character stream over program text: either a view of text that outlives the stream (a
+// string object's text, which never changes) or a private copy.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+class CharStream {
+public:
+    static constexpr int End = -1;
+
+    static CharStream view(std::string_view text) { return CharStream(text); }
+    static CharStream copy(std::string_view text) { return CharStream(std::string(text)); }
+
+    CharStream(CharStream&& other) noexcept;
+    CharStream& operator=(CharStream&&) = delete;
+
+    // The next byte as 0..255, or End once the text is exhausted (and on every later call).
+    int get() { return position_ < text_.size() ? static_cast<unsigned char>(text_[position_++]) : End; }
+
+private:
+    explicit CharStream(std::string_view text) : text_(text) {}
+    explicit CharStream(std::string&& owned) : owned_(std::move(owned)), text_(owned_), owning_(true) {}
+    std::string owned_;
+    std::string_view text_;
+    bool owning_ = false;
+    std::size_t position_ = 0;
+};
+
+inline CharStream::CharStream(CharStream&& other) noexcept
+    : owned_(std::move(other.owned_)), text_(other.text_), owning_(other.owning_), position_(other.position_) {
+    // A moved std::string may keep its characters inline, so the view is rebuilt over our copy.
+    if (owning_) text_ = owned_;
+}

@@ -1,0 +1,39 @@
+// References bound in contexts. A reference counts once on its target; bindings share it (the
+// caller's target reference is bound again as "return" in the callee), so it lives as long as
+// any binding holds it.
+#pragma once
+
+#include <cstdint>
+
+#include "vm/object/Object.h"
+
+class Reference {
+public:
+    // A counted reference: the target's count rises now and falls in release().
+    explicit Reference(Object* target) : target_(target) { target->incrementRefCount(); }
+    Reference(const Reference&) = delete;
+    Reference& operator=(const Reference&) = delete;
+
+    Object* target() const { return target_; }
+    void rebind(Object* object) {
+        object->incrementRefCount();
+        target_->decrementRefCount();
+        target_ = object;
+    }
+    // The reference's own end, which lowers its target's count. Its storage lives on while held.
+    void release() { target_->decrementRefCount(); }
+
+    void hold() { ++holders_; }
+    // Drops one holder; frees the storage with the last one. Returns whether it was freed.
+    bool unhold() {
+        if (--holders_ != 0) return false;
+        delete this;
+        return true;
+    }
+    std::uint32_t holders() const { return holders_; }
+
+private:
+    ~Reference() = default;
+    Object* target_;
+    std::uint32_t holders_ = 0;
+};

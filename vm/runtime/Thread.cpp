@@ -1,0 +1,78 @@
+// The interpreter thread and its name index.
+#include "vm/runtime/Thread.h"
+
+#include "vm/runtime/Reference.h"
+
+Thread::Thread(ThreadPool* pool) : pool_(pool) {}
+
+Thread::~Thread() {
+    while (contexts_.size() > 1) popContext();
+    if (!contexts_.empty()) contexts_.back()->thread_ = nullptr;
+}
+
+void Thread::pushContext(Context* context) {
+    context->thread_ = this;
+    context->depth_ = contexts_.size();
+    contexts_.push_back(context);
+    for (const Context::Binding& binding : context->bindings_)
+        if (binding.reference) index(context, binding.name, binding.reference);
+}
+
+void Thread::pushNewContext() { pushContext(new Context); }
+
+void Thread::popContext() {
+    // The bottom context is never popped: it belongs to whoever pushed it first.
+    if (contexts_.size() <= 1) return;
+    Context* context = contexts_.back();
+    delete context; // unindexes its bindings while it is still on the stack
+    contexts_.pop_back();
+}
+
+const Thread::NameSlot* Thread::slot(std::string_view name) const {
+    auto it = names_.find(name);
+    return it == names_.end() ? nullptr : &it->second;
+}
+
+Reference* Thread::lookup(std::string_view name) const {
+    const NameSlot* s = slot(name);
+    if (!s) return nullptr;
+    return s->stacked.empty() ? s->bottom : s->stacked.back().reference;
+}
+
+Context* Thread::contextOf(std::string_view name) const {
+    const NameSlot* s = slot(name);
+    if (!s) return nullptr;
+    if (!s->stacked.empty()) return s->stacked.back().context;
+    return s->bottom ? contexts_.front() : nullptr;
+}
+
+void Thread::index(Context* context, const std::string& name, Reference* reference) {
+    auto it = names_.find(name);
+    if (it == names_.end()) it = names_.emplace(name, NameSlot{}).first;
+    NameSlot& s = it->second;
+    if (context->depth_ == 0) {
+        s.bottom = reference;
+        return;
+    }
+    // Bindings are made in the top context, so this is a push; the search only guards the order.
+    auto pos = s.stacked.end();
+    while (pos != s.stacked.begin() && (pos - 1)->context->depth_ > context->depth_) --pos;
+    s.stacked.insert(pos, Holder{context, reference});
+}
+
+void Thread::unindex(Context* context, std::string_view name) {
+    auto it = names_.find(name);
+    if (it == names_.end()) return;
+    NameSlot& s = it->second;
+    if (context->depth_ == 0) {
+        s.bottom = nullptr;
+        return;
+    }
+    for (auto h = s.stacked.end(); h != s.stacked.begin();) {
+        --h;
+        if (h->context == context) {
+            s.stacked.erase(h);
+            return;
+        }
+    }
+}

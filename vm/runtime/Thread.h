@@ -1,0 +1,62 @@
+// The interpreter thread: a stack of contexts and the waiting mark.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "vm/runtime/Context.h"
+
+class ThreadPool;
+class Reference;
+
+class Thread {
+public:
+    explicit Thread(ThreadPool* pool);
+    // Frees the contexts pushed by pushNewContext; the bottom one belongs to its creator.
+    ~Thread();
+    Thread(const Thread&) = delete;
+    Thread& operator=(const Thread&) = delete;
+
+    void pushContext(Context* context);
+    void pushNewContext();
+    // Destroys the top context (not the bottom one, which its creator owns).
+    void popContext();
+    Context* currentContext() const { return contexts_.empty() ? nullptr : contexts_.back(); }
+    std::size_t depth() const { return contexts_.size(); }
+
+    // The innermost binding of name to a reference. Constant time whatever the stack's depth:
+    // every name keeps its own stack of bindings.
+    Reference* lookup(std::string_view name) const;
+    // The context in which lookup(name) finds its reference.
+    Context* contextOf(std::string_view name) const;
+
+    bool waiting() const { return waiting_; }
+    void setWaiting(bool waiting) { waiting_ = waiting; }
+    ThreadPool* pool() const { return pool_; }
+
+private:
+    friend class Context;
+    struct Holder {
+        Context* context;
+        Reference* reference;
+    };
+    // The bindings of one name: the bottom context's, then those of pushed contexts, innermost last.
+    struct NameSlot {
+        Reference* bottom = nullptr;
+        std::vector<Holder> stacked;
+    };
+    struct NameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+    };
+    void index(Context* context, const std::string& name, Reference* reference);
+    void unindex(Context* context, std::string_view name);
+    const NameSlot* slot(std::string_view name) const;
+
+    std::vector<Context*> contexts_;
+    std::unordered_map<std::string, NameSlot, NameHash, std::equal_to<>> names_;
+    bool waiting_ = false;
+    ThreadPool* pool_;
+};

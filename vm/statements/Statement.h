@@ -1,0 +1,30 @@
+// The statement base: made by the parser, given its thread, executed once, deleted.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class Thread;
+class Reference;
+using ParameterList = std::vector<std::string>;
+
+class Statement {
+public:
+    Statement() = default;
+    virtual ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    virtual void execute();
+    void setThread(Thread* thread) { thread_ = thread; }
+    Thread* thread() const { return thread_; }
+
+protected:
+    // "String" through the whole context stack: the prototype of every string a statement makes.
+    Reference* getStringReference() const;
+
+    Thread* thread_ = nullptr;
+};
+
+// A comment does nothing; its text is not even kept.
+class CommentStatement : public Statement {};
