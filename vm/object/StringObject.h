@@ -18,3 +18,6 @@ public:
 private:
     const std::string text_;
 };
+
+// A string object for a literal name: its <id> is itself, its <super> the string prototype.
+StringObject* makeLiteralObject(std::string_view text, Object* prototype);

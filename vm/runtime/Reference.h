@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 
 #include "vm/object/Object.h"
 
@@ -36,4 +37,30 @@ private:
     ~Reference() = default;
     Object* target_;
     std::uint32_t holders_ = 0;
+};
+
+// Holds a reference for the length of one statement or primitive: a result reference that an
+// add-if-absent binding refused lives exactly that long, its count on the target kept.
+class ReferenceHandle {
+public:
+    ReferenceHandle() = default;
+    explicit ReferenceHandle(Reference* reference) : reference_(reference) {
+        if (reference_) reference_->hold();
+    }
+    ~ReferenceHandle() {
+        if (reference_) reference_->unhold();
+    }
+    ReferenceHandle(const ReferenceHandle&) = delete;
+    ReferenceHandle& operator=(const ReferenceHandle&) = delete;
+    ReferenceHandle(ReferenceHandle&& other) noexcept : reference_(std::exchange(other.reference_, nullptr)) {}
+    ReferenceHandle& operator=(ReferenceHandle&& other) noexcept {
+        std::swap(reference_, other.reference_);
+        return *this;
+    }
+    Reference* get() const { return reference_; }
+    Reference* operator->() const { return reference_; }
+    explicit operator bool() const { return reference_ != nullptr; }
+
+private:
+    Reference* reference_ = nullptr;
 };

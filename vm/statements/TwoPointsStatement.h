@@ -19,9 +19,6 @@ protected:
     static bool intercepts(Object* receiver);
     // Runs code (the receiver's <:>) as a child evaluation that stands for the statement.
     void twoPointsCall(Object* code, Reference* result, ParameterList parameters, bool access, bool synchronous);
-    // Resolves the object name; an unbound string literal is made on the spot, with prototype
-    // as its <super>. Null when the name is unbound and no literal.
-    Object* resolveObject(Object* prototype);
 
     // Working storage of one execution: targets only, never owned.
     Object* object_ = nullptr;

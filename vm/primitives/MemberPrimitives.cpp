@@ -1,0 +1,124 @@
+// The primitives that make, destroy and edit objects: <new> <delete> <set> <get> <has> <remove>.
+#include "vm/object/Heap.h"
+#include "vm/object/Names.h"
+#include "vm/object/ObjectId.h"
+#include "vm/primitives/PrimitiveStringObject.h"
+#include "vm/runtime/Thread.h"
+#include "vm/runtime/ThreadPool.h"
+#include "vm/statements/ParameterBinding.h"
+
+namespace {
+
+// Every entry of the registry that names a deleted object goes with it. The count of registry
+// references on the object says whether there is any to look for, so most deletions skip the scan.
+void unregister(Object* object) {
+    Object* system = Heap::instance().system();
+    Member* objects = system ? system->getMember("<objects>") : nullptr;
+    if (!objects || object->registryEntries() == 0) return;
+    Object* registry = objects->target;
+    if (StringObject* string = object->asStringObject()) {
+        Member* entry = registry->getMember(string->text());
+        if (entry && entry->target == object) registry->removeMember(string->text());
+    }
+    if (object->registryEntries() == 0) return;
+    std::vector<std::string> keys;
+    for (const auto& [key, member] : registry->members())
+        if (member.target == object) keys.push_back(key);
+    for (const std::string& key : keys) registry->removeMember(key);
+}
+
+} // namespace
+
+void NewPrimitiveStringObject::execute(Thread& thread, const std::string&, const std::string&,
+                                       const std::string& resultName, ParameterList) {
+    Reference* string = thread.lookup("String");
+    if (!string) return;
+    Reference* nil = thread.lookup("nil");
+    if (!nil || resultName.empty()) return;
+    ReferenceHandle result = resolveTarget(thread, resultName, nil->target());
+    std::string id = newObjectId();
+    StringObject* identifier = makeLiteralObject(id, string->target());
+    Object* object = Heap::instance().make<Object>(id);
+    object->addMember("<id>", identifier);
+    object->addMember("<super>", nil->target());
+    result->rebind(object);
+}
+
+void DeletePrimitiveStringObject::execute(Thread& thread, const std::string& receiverName, const std::string&,
+                                          const std::string&, ParameterList) {
+    Reference* binding = thread.lookup(receiverName);
+    if (!binding) return;
+    Object* object = binding->target();
+    unregister(object);
+    object->kill();
+    thread.contextOf(receiverName)->discardBinding(receiverName);
+}
+
+void SetPrimitiveStringObject::execute(Thread& thread, const std::string& receiverName, const std::string&,
+                                       const std::string&, ParameterList parameters) {
+    Reference* string = thread.lookup("String");
+    if (!string || parameters.size() != 2) return;
+    const std::string& key = parameters[0];
+    const std::string& valueName = parameters[1];
+    Object* value;
+    if (Reference* found = thread.lookup(valueName)) {
+        value = found->target();
+    } else {
+        if (!isStringLiteral(valueName)) return;
+        value = makeLiteralObject(valueName, string->target());
+        thread.pool()->globalContext().addReference(valueName, value);
+    }
+    Object* object = receiver(thread, receiverName);
+    if (!object) {
+        value->incrementRefCount(); // the reference made for the member, never stored
+        return;
+    }
+    object->setMember(key, value);
+}
+
+void GetPrimitiveStringObject::execute(Thread& thread, const std::string& receiverName, const std::string&,
+                                       const std::string& resultName, ParameterList parameters) {
+    Reference* nil = thread.lookup("nil");
+    if (!nil) return;
+    Reference* string = thread.lookup("String");
+    if (!string || resultName.empty()) return;
+    ReferenceHandle result = resolveTarget(thread, resultName, nil->target());
+    if (parameters.size() != 1) {
+        result->rebind(nil->target());
+        return;
+    }
+    Object* key = resolveParameter(thread, parameters[0], string->target());
+    if (!key) return;
+    const std::string* keyText = identifierText(key);
+    Object* object = receiver(thread, receiverName);
+    Member* member = keyText && object ? object->lookupMember(*keyText) : nullptr;
+    result->rebind(member ? member->target : nil->target());
+}
+
+void HasPrimitiveStringObject::execute(Thread& thread, const std::string& receiverName, const std::string&,
+                                       const std::string& resultName, ParameterList parameters) {
+    Reference* nil = thread.lookup("nil");
+    if (!nil) return;
+    Reference* string = thread.lookup("String");
+    if (!string || resultName.empty()) return;
+    ReferenceHandle result = resolveTarget(thread, resultName, nil->target());
+    if (parameters.size() != 1) return;
+    Object* key = resolveParameter(thread, parameters[0], string->target());
+    if (!key) return;
+    const std::string* keyText = identifierText(key);
+    Object* object = receiver(thread, receiverName);
+    if (!keyText || !object) return;
+    Reference* answer = thread.lookup(object->getMember(*keyText) ? "true" : "false");
+    if (answer) result->rebind(answer->target());
+}
+
+void RemovePrimitiveStringObject::execute(Thread& thread, const std::string& receiverName, const std::string&,
+                                          const std::string&, ParameterList parameters) {
+    Reference* string = thread.lookup("String");
+    if (!string || parameters.size() != 1) return;
+    Object* key = resolveParameter(thread, parameters[0], string->target());
+    if (!key) return;
+    const std::string* keyText = identifierText(key);
+    Object* object = receiver(thread, receiverName);
+    if (keyText && object) object->removeMember(*keyText);
+}

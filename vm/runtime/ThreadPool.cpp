@@ -1,0 +1,64 @@
+// Loading the image and scheduling the pooled evaluations.
+#include "vm/runtime/ThreadPool.h"
+
+#include <cstdio>
+
+#include "vm/runtime/Evaluation.h"
+#include "vm/runtime/ImageFile.h"
+#include "vm/runtime/Thread.h"
+#include "vm/runtime/World.h"
+
+ThreadPool::ThreadPool(OrvexOutput* output) : output_(output) {}
+
+ThreadPool::~ThreadPool() {
+    for (Evaluation* evaluation : evaluations_) delete evaluation;
+    evaluations_.clear();
+    thread_.reset();
+}
+
+Thread* ThreadPool::makeThread() {
+    if (!thread_) {
+        thread_ = std::make_unique<Thread>(this);
+        thread_->pushContext(&globalContext_);
+    }
+    return thread_.get();
+}
+
+void ThreadPool::load(const std::string& imageName) {
+    std::string image;
+    if (!readImageFile(imageName, image)) return;
+    buildWorld(globalContext_);
+    Evaluation main(CharStream::view(image), makeThread());
+    while (!main.finished()) main.step();
+    currentEvaluation_ = nullptr;
+}
+
+Evaluation* ThreadPool::addEvaluation(CharStream stream, Thread* thread) {
+    auto* evaluation = new Evaluation(std::move(stream), thread);
+    evaluations_.push_back(evaluation);
+    return evaluation;
+}
+
+// One pass visits the list in order; evaluations added during the pass are visited in it too.
+// Finished ones are dropped in place, so removal keeps the pass linear.
+void ThreadPool::run() {
+    for (;;) {
+        if (evaluations_.empty()) return;
+        bool stepped = false;
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < evaluations_.size(); ++i) {
+            Evaluation* evaluation = evaluations_[i];
+            if (!evaluation->thread()->waiting()) {
+                if (evaluation->finished()) {
+                    delete evaluation;
+                    continue;
+                }
+                evaluation->step();
+                stepped = true;
+            }
+            evaluations_[kept++] = evaluation;
+        }
+        evaluations_.resize(kept);
+        if (!stepped) return;
+    }
+}

@@ -1,0 +1,46 @@
+// The thread pool: the global context, the world's loading, and the scheduler that interleaves
+// the asynchronous evaluations one statement at a time.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "vm/runtime/CharStream.h"
+#include "vm/runtime/Context.h"
+
+class Evaluation;
+class OrvexOutput;
+class Thread;
+
+class ThreadPool {
+public:
+    explicit ThreadPool(OrvexOutput* output);
+    // Frees what is left: pooled evaluations, the thread and its contexts, the global context.
+    ~ThreadPool();
+    ThreadPool(const ThreadPool&) = delete;
+    ThreadPool& operator=(const ThreadPool&) = delete;
+
+    // Builds the world and runs the image to its end, when the image file opens.
+    void load(const std::string& imageName);
+    // Steps the pooled evaluations in passes until none is left or none can run.
+    void run();
+    Evaluation* addEvaluation(CharStream stream, Thread* thread);
+
+    Evaluation* currentEvaluation() const { return currentEvaluation_; }
+    void setCurrentEvaluation(Evaluation* evaluation) { currentEvaluation_ = evaluation; }
+    Context& globalContext() { return globalContext_; }
+    OrvexOutput* output() const { return output_; }
+    // The one interpreter thread, once load has made it.
+    Thread* thread() const { return thread_.get(); }
+    // A thread over the global context, for loading without an image file.
+    Thread* makeThread();
+    std::size_t evaluationCount() const { return evaluations_.size(); }
+
+private:
+    Context globalContext_;
+    std::vector<Evaluation*> evaluations_;
+    Evaluation* currentEvaluation_ = nullptr;
+    OrvexOutput* output_;
+    std::unique_ptr<Thread> thread_;
+};
