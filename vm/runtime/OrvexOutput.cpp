@@ -10,3 +10,7 @@ OrvexOutput::~OrvexOutput() {
 void OrvexOutput::print(std::string_view text) {
     if (file_ && !text.empty()) std::fwrite(text.data(), 1, text.size(), file_);
 }
+
+void OrvexOutput::flush() {
+    if (file_) std::fflush(file_);
+}

@@ -13,6 +13,7 @@ public:
     OrvexOutput& operator=(const OrvexOutput&) = delete;
 
     void print(std::string_view text);
+    void flush();
 
 private:
     std::FILE* file_;

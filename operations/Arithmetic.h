@@ -1,0 +1,16 @@
+// The arithmetic operations of the "String" interface, and concatenation, which shares "<+>".
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace operations {
+
+enum class ArithmeticOperator { Add, Subtract, Multiply, Divide, Remainder };
+
+// Two integer literals compute in wrapping signed 32-bit arithmetic; a float literal on either side
+// computes in double precision, except for the remainder, which is for integers only. When an operand is
+// not numeric, Add with a string literal on the right concatenates the inner texts; all else is "nil".
+std::string arithmetic(ArithmeticOperator op, std::string_view left, std::string_view right);
+
+} // namespace operations

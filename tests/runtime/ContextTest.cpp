@@ -1,0 +1,89 @@
+// Contexts and the thread's lookup: innermost binding first, bindings to none passed over.
+#include <gtest/gtest.h>
+
+#include "tests/support/WorldFixture.h"
+#include "vm/runtime/Reference.h"
+
+namespace {
+
+using ContextTest = WorldFixture;
+
+TEST_F(ContextTest, InnermostBindingWinsAndPopUnbinds) {
+    Object* outer = Heap::instance().make<Object>("a");
+    Object* inner = Heap::instance().make<Object>("b");
+    Context global;
+    global.addReference("x", outer);
+    Thread thread(pool_.get());
+    thread.pushContext(&global);
+    thread.pushNewContext();
+    EXPECT_EQ(thread.lookup("x")->target(), outer);
+    thread.currentContext()->addReference("x", inner);
+    EXPECT_EQ(thread.lookup("x")->target(), inner);
+    EXPECT_EQ(inner->refCount(), 1);
+    EXPECT_FALSE(thread.currentContext()->addReference("x", outer)); // refused, but counted
+    EXPECT_EQ(outer->refCount(), 2);
+    thread.popContext();
+    EXPECT_EQ(thread.lookup("x")->target(), outer);
+    EXPECT_EQ(inner->refCount(), 0);
+    thread.popContext(); // the bottom context stays
+    EXPECT_EQ(thread.depth(), 1u);
+}
+
+TEST_F(ContextTest, BindingToNoneIsBoundButNotFound) {
+    Object* o = Heap::instance().make<Object>("a");
+    Context global;
+    Thread thread(pool_.get());
+    thread.pushContext(&global);
+    global.addReference("return", o);
+    thread.pushNewContext();
+    Context* top = thread.currentContext();
+    EXPECT_TRUE(top->addSharedReference("return", nullptr));
+    EXPECT_TRUE(top->isBound("return"));
+    EXPECT_EQ(top->getReference("return"), nullptr);
+    EXPECT_EQ(thread.lookup("return")->target(), o); // passed over
+    EXPECT_FALSE(top->addReference("return", o));
+}
+
+TEST_F(ContextTest, ReturnSharesTheCallersReference) {
+    Object* nil = Heap::instance().make<Object>("nil");
+    Object* result = Heap::instance().make<Object>("r");
+    Context global;
+    Thread thread(pool_.get());
+    thread.pushContext(&global);
+    global.addReference("y", nil);
+    Reference* y = global.getReference("y");
+    thread.pushNewContext();
+    thread.currentContext()->addSharedReference("return", y);
+    thread.lookup("return")->rebind(result);
+    thread.popContext(); // "return" is the caller's: popping it releases nothing
+    EXPECT_EQ(global.getReference("y")->target(), result);
+    EXPECT_EQ(result->refCount(), 1);
+    EXPECT_EQ(nil->refCount(), 0);
+    // Unbinding the caller's name leaves the callee's "return" usable.
+    thread.pushNewContext();
+    thread.currentContext()->addSharedReference("return", y);
+    global.discardBinding("y");
+    EXPECT_EQ(thread.lookup("y"), nullptr);
+    thread.lookup("return")->rebind(nil);
+    EXPECT_EQ(nil->refCount(), 1);
+    thread.popContext();
+}
+
+TEST_F(ContextTest, LookupOfGlobalsDoesNotDependOnDepth) {
+    Object* o = Heap::instance().make<Object>("a");
+    Context global;
+    global.addReference("nil", o);
+    Thread thread(pool_.get());
+    thread.pushContext(&global);
+    for (int i = 0; i < 100000; ++i) {
+        thread.pushNewContext();
+        thread.currentContext()->addReference("params", o);
+    }
+    // With a stack walk this would be 10^10 comparisons; the index makes it instant.
+    for (int i = 0; i < 100000; ++i) ASSERT_EQ(thread.lookup("nil")->target(), o);
+    EXPECT_EQ(o->refCount(), 100001);
+    while (thread.depth() > 1) thread.popContext();
+    EXPECT_EQ(o->refCount(), 1);
+}
+
+} // namespace

@@ -1,0 +1,87 @@
+// Evaluations and the scheduler: synchronous children, interleaving, waiting, deep nesting.
+#include <gtest/gtest.h>
+
+#include "tests/support/WorldFixture.h"
+
+namespace {
+
+using SchedulerTest = WorldFixture;
+
+int stepsToFinish(Evaluation& evaluation) {
+    int steps = 0;
+    while (!evaluation.finished()) {
+        evaluation.step();
+        ++steps;
+    }
+    return steps;
+}
+
+TEST_F(SchedulerTest, SynchronousChildHoldsItsParentForNPlusTwoSteps) {
+    Thread* thread = buildWorld();
+    Evaluation main(CharStream::copy("< -> a ; -> b ; -> c ;> ( ) ; -> d ;"), thread);
+    main.step(); // starts the child
+    ASSERT_NE(main.child(), nullptr);
+    EXPECT_EQ(thread->depth(), 2u);
+    int steps = 0;
+    while (main.child()) {
+        main.step();
+        ++steps;
+    }
+    EXPECT_EQ(steps, 3 + 2);
+    EXPECT_EQ(thread->depth(), 1u);
+    EXPECT_EQ(stepsToFinish(main), 2); // -> d ; then the empty parser
+    EXPECT_NE(thread->lookup("d"), nullptr);
+    EXPECT_EQ(thread->lookup("a"), nullptr); // bound in the child's context, gone with it
+    EXPECT_EQ(pool_->currentEvaluation(), nullptr);
+}
+
+TEST_F(SchedulerTest, AsynchronousEvaluationsAlternateOneStatementPerPass) {
+    std::string out = run("<<a1> : <print> ( ) ; <a2> : <print> ( ) ; <a3> : <print> ( ) ;> ) ( ;"
+                          "<<b1> : <print> ( ) ; <b2> : <print> ( ) ;> ) ( ;"
+                          "<main> : <print> ( ) ;");
+    EXPECT_EQ(out, "<main><a1><b1><a2><b2><a3>");
+}
+
+TEST_F(SchedulerTest, EvaluationStartedDuringAPassRunsInThatPass) {
+    std::string out = run("<<a1> : <print> ( ) ; <<c1> : <print> ( ) ; <c2> : <print> ( ) ;> ) ( ;"
+                          " <a2> : <print> ( ) ; <a3> : <print> ( ) ;> ) ( ;"
+                          "<<b1> : <print> ( ) ; <b2> : <print> ( ) ; <b3> : <print> ( ) ;> ) ( ;");
+    EXPECT_EQ(out, "<a1><b1><b2><c1><a2><b3><c2><a3>");
+}
+
+TEST_F(SchedulerTest, EnterSuspendsEveryEvaluationOfTheThread) {
+    std::string out = run("<<a1> : <print> ( ) ; nil : <enter> ( ) ; <a2> : <print> ( ) ;> ) ( ;"
+                          "<<b1> : <print> ( ) ; <b2> : <print> ( ) ;> ) ( ;");
+    EXPECT_EQ(out, "<a1><b1>");
+    EXPECT_EQ(pool_->evaluationCount(), 2u);
+}
+
+TEST_F(SchedulerTest, MainTextRunsToItsEndDespiteEnter) {
+    EXPECT_EQ(run("nil : <enter> ( ) ; <after> : <print> ( ) ; <<async> : <print> ( ) ;> ) ( ;"), "<after>");
+    EXPECT_EQ(run("nil : <exit> ( ) ; <again> : <print> ( ) ;"), "<after><again><async>");
+}
+
+TEST_F(SchedulerTest, AMillionNestedSynchronousChildren) {
+    Thread* thread = buildWorld();
+    const int depth = 1000000;
+    Evaluation root(CharStream::copy(""), thread);
+    Evaluation* innermost = &root;
+    for (int i = 0; i < depth; ++i) innermost = innermost->startChild(CharStream::view("-> x ;"));
+    EXPECT_EQ(thread->depth(), std::size_t(depth) + 1);
+    // Each child: its statement, the step that finds its parser empty, its retirement.
+    EXPECT_EQ(stepsToFinish(root), 3 * depth + 1);
+    EXPECT_EQ(thread->depth(), 1u);
+    EXPECT_EQ(thread->lookup("x"), nullptr);
+    EXPECT_EQ(global("nil")->refCount(), 5);
+}
+
+TEST_F(SchedulerTest, AbandonedChainsAreFreedWithoutRecursion) {
+    Thread* thread = buildWorld();
+    auto* root = new Evaluation(CharStream::copy(""), thread);
+    Evaluation* innermost = root;
+    for (int i = 0; i < 1000000; ++i) innermost = innermost->startChild(CharStream::view(""));
+    delete root;
+    while (thread->depth() > 1) thread->popContext();
+}
+
+} // namespace
