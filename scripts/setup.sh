@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs whatever the build and the tests need and this machine lacks (Debian, as root).
+set -euo pipefail
+packages=(cmake g++ make libgtest-dev libbenchmark-dev time
+          mingw-w64 g++-mingw-w64-x86-64 wine64 wine64-tools libwine-dev)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    SUDO=""
+    [ "$(id -u)" -ne 0 ] && SUDO=sudo
+    $SUDO apt-get update -q
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
