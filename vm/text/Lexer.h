@@ -21,8 +21,13 @@ public:
 private:
     int readChar();
     void unreadChar(int ch);
+    // The first character and every following one that belongs; the first other one is given back.
+    std::string readRun(int first, bool (*belongs)(int));
+    void readAfterLess();
     void readComment();
     void readBracketedName();
+    // Appends what an escape inside a bracketed name stands for; returns the escaped character.
+    int readEscape(std::string& buffer);
 
     std::int32_t line_ = 1;
     CharStream& input_;

@@ -20,6 +20,14 @@ public:
 
 private:
     std::unique_ptr<Statement> parseAssignment(const std::string& target);
+    // What may follow a consumed NAME; target is empty outside an assignment tail.
+    std::unique_ptr<Statement> parseAfterName(Token kind, const std::string& name, const std::string& target,
+                                              bool inAssignment);
+    // "( PARAMS ) ;" and ") PARAMS ( ;", starting at their first parenthesis.
+    bool parseSynchronousCall(ParameterList& list);
+    bool parseAsynchronousCall(ParameterList& list);
+    // Consumes the current token when it is the expected one.
+    bool accept(Token expected);
     bool parseParameters(ParameterList& list);
     bool parseParameterList(ParameterList& list);
     bool parseParameter(ParameterList& list);

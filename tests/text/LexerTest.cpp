@@ -1,0 +1,179 @@
+// Unit tests of the lexer: token boundaries, bracketed names, comments, lines and stray bytes.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "vm/text/Lexer.h"
+
+namespace {
+
+std::string tokenName(Token token) {
+    switch (token) {
+#define ORVEX_TOKEN_NAME(name, code)                                                                         \
+    case Token::name:                                                                                        \
+        return #name;
+        ORVEX_TOKENS(ORVEX_TOKEN_NAME)
+#undef ORVEX_TOKEN_NAME
+    }
+    return "?";
+}
+
+using Tokens = std::vector<std::string>;
+
+// Every token up to the first end of input, each with its text when it is one that sets text.
+Tokens lex(std::string_view text) {
+    CharStream input = CharStream::view(text);
+    Lexer lexer(input);
+    Tokens tokens;
+    for (; lexer.getToken() != Token::End; lexer.nextToken()) {
+        const int code = static_cast<int>(lexer.getToken());
+        tokens.push_back(tokenName(lexer.getToken()) + (code > 500 ? " " + lexer.getText() : ""));
+    }
+    return tokens;
+}
+
+} // namespace
+
+TEST(Lexer, PunctuationAndOperators) {
+    EXPECT_EQ(lex("; . , : ( ) > + * / % - == -> <-"),
+              (Tokens{"Semicolon", "Dot", "Comma", "Colon", "OpenParen", "CloseParen", "Greater", "Plus",
+                      "Star", "Slash", "Percent", "Minus", "EqualEqual", "RightArrow", "LeftArrow"}));
+    EXPECT_EQ(lex("- >"), (Tokens{"Minus", "Greater"}));
+    EXPECT_EQ(lex("\\x"), (Tokens{"Backslash", "Identifier x"}));
+    EXPECT_EQ(lex("-"), (Tokens{"Minus"}));
+    EXPECT_EQ(lex("\\"), (Tokens{"Backslash"}));
+}
+
+TEST(Lexer, NumbersAndIdentifiers) {
+    EXPECT_EQ(lex("a1_b _x 007"), (Tokens{"Identifier a1_b", "Identifier _x", "Number 007"}));
+    EXPECT_EQ(lex("12ab"), (Tokens{"Number 12", "Identifier ab"}));
+    EXPECT_EQ(lex("-5"), (Tokens{"Minus", "Number 5"}));
+}
+
+TEST(Lexer, Arrows) {
+    EXPECT_EQ(lex("x<-y;"), (Tokens{"Identifier x", "LeftArrow", "Identifier y", "Semicolon"}));
+    EXPECT_EQ(lex("<-->"), (Tokens{"LeftArrow", "RightArrow"}));
+    EXPECT_EQ(lex("<->"), (Tokens{"BracketedName <->"}));
+    EXPECT_EQ(lex("a<-"), (Tokens{"Identifier a", "LeftArrow"}));
+}
+
+TEST(Lexer, BracketedNamesNestAndKeepArrowsInside) {
+    EXPECT_EQ(lex("<objects>"), (Tokens{"BracketedName <objects>"}));
+    EXPECT_EQ(lex("<a<b>c>d"), (Tokens{"BracketedName <a<b>c>", "Identifier d"}));
+    EXPECT_EQ(lex("<x <- y; z -> w>"), (Tokens{"BracketedName <x <- y; z -> w>"}));
+    EXPECT_EQ(lex("<50%>"), (Tokens{"BracketedName <50%>"}));
+    // "<<>" never closes: the first '>' only brings the depth back to 1.
+    EXPECT_EQ(lex("<<>"), Tokens{});
+    EXPECT_EQ(lex("x <"), (Tokens{"Identifier x"}));
+}
+
+TEST(Lexer, EscapesInsideBracketedNames) {
+    EXPECT_EQ(lex("<\\<>"), (Tokens{"BracketedName <\\<>"}));
+    EXPECT_EQ(lex("<\\>>"), (Tokens{"BracketedName <\\>>"}));
+    EXPECT_EQ(lex("<a\\nb\\tc\\-d\\\\e>"), (Tokens{"BracketedName <a\nb\tc-d\\e>"}));
+    EXPECT_EQ(lex("<a\\qb\\\nc>"), (Tokens{"BracketedName <abc>"}));
+    // The escaped character is the previous one for the next step: after "\-" a '>' is an arrow
+    // and closes nothing, and after "\<" a '-' makes an arrow that takes a level away.
+    EXPECT_EQ(lex("<a\\->b>"), (Tokens{"BracketedName <a->b>"}));
+    EXPECT_EQ(lex("<a\\<-b>"), (Tokens{"BracketedName <a\\<-", "Identifier b", "Greater"}));
+    EXPECT_EQ(lex("<a\\"), Tokens{});
+}
+
+TEST(Lexer, Comments) {
+    EXPECT_EQ(lex("\\* set up \\* x"), (Tokens{"Comment", "Identifier x"}));
+    // The opening backslash may serve as the backslash of the closing pair.
+    EXPECT_EQ(lex("\\** x"), (Tokens{"Comment", "Identifier x"}));
+    EXPECT_EQ(lex("\\*\\* *"), (Tokens{"Comment", "Star"}));
+    EXPECT_EQ(lex("\\* <a \\* ;"), (Tokens{"Comment", "Semicolon"}));
+    EXPECT_EQ(lex("x \\* never closed"), (Tokens{"Identifier x"}));
+}
+
+TEST(Lexer, TextIsKeptByTokensThatSetNone) {
+    CharStream input = CharStream::view("x ; \\* c \\* ( <abc");
+    Lexer lexer(input);
+    for (Token expected :
+         {Token::Identifier, Token::Semicolon, Token::Comment, Token::OpenParen, Token::End}) {
+        EXPECT_EQ(lexer.getToken(), expected);
+        EXPECT_EQ(lexer.getText(), "x"); // the unfinished name at the end is lost
+        lexer.nextToken();
+    }
+}
+
+TEST(Lexer, CountsLines) {
+    CharStream input = CharStream::view("a\nb <x\ny> \\* \n\n \\* <\\\n\\n> c\n");
+    Lexer lexer(input);
+    std::vector<std::int32_t> lines;
+    for (; lexer.getToken() != Token::End; lexer.nextToken())
+        lines.push_back(lexer.getLine());
+    // The newline ending an identifier counts once; escaped newlines count none.
+    EXPECT_EQ(lines, (std::vector<std::int32_t>{1, 2, 3, 5, 5, 5}));
+    EXPECT_EQ(lexer.getLine(), 6);
+}
+
+TEST(Lexer, ByteFFIsAnOrdinaryByte) {
+    EXPECT_EQ(lex("<a\xFF"
+                  "b>"),
+              (Tokens{"BracketedName <a\xFF"
+                      "b>"}));
+    EXPECT_EQ(lex("\\* \xFF \\* x"), (Tokens{"Comment", "Identifier x"}));
+    EXPECT_EQ(lex("<a\\\xFF"
+                  "b>"),
+              (Tokens{"BracketedName <ab>"}));
+    // Outside names and comments it starts no token, so the previous token is seen again.
+    EXPECT_EQ(lex("x \xFF ;"), (Tokens{"Identifier x", "Identifier x", "Semicolon"}));
+}
+
+TEST(Lexer, CharacterThatStartsNoTokenRepeatsThePreviousToken) {
+    EXPECT_EQ(lex("x = y"), (Tokens{"Identifier x", "Identifier x", "Identifier y"}));
+    EXPECT_EQ(lex("; # \r \x80 ("),
+              (Tokens{"Semicolon", "Semicolon", "Semicolon", "Semicolon", "OpenParen"}));
+    EXPECT_EQ(lex("a=="), (Tokens{"Identifier a", "EqualEqual"}));
+}
+
+TEST(Lexer, EndOfInputBeforeAndAfterTheFirstToken) {
+    CharStream empty = CharStream::view("");
+    Lexer atEnd(empty);
+    EXPECT_EQ(atEnd.getToken(), Token::End);
+    atEnd.nextToken();
+    atEnd.nextToken();
+    EXPECT_EQ(atEnd.getToken(), Token::End);
+    EXPECT_EQ(atEnd.getLine(), 1);
+
+    // The current token before the first one is the end, so a first character that starts no token
+    // leaves it there, although the input goes on.
+    CharStream stray = CharStream::view("# x");
+    Lexer lexer(stray);
+    EXPECT_EQ(lexer.getToken(), Token::End);
+    lexer.nextToken();
+    EXPECT_EQ(lexer.getToken(), Token::Identifier);
+}
+
+TEST(Lexer, LongAndDeepInputNeedsNoRecursion) {
+    const std::size_t size = 1 << 20;
+    const std::string longName = "<" + std::string(size, 'a') + ">";
+    EXPECT_EQ(lex(longName), Tokens{"BracketedName " + longName});
+    const std::string deepName = std::string(size, '<') + std::string(size, '>');
+    EXPECT_EQ(lex(deepName), Tokens{"BracketedName " + deepName});
+    EXPECT_EQ(lex("\\*" + std::string(size, 'c') + "\\*;"), (Tokens{"Comment", "Semicolon"}));
+    const std::string identifier(size, 'z');
+    EXPECT_EQ(lex(identifier), Tokens{"Identifier " + identifier});
+}
+
+TEST(Lexer, RandomBytesEndWithinOneTokenPerByte) {
+    std::mt19937 random(7);
+    std::string bytes(1 << 20, '\0');
+    for (char& byte : bytes)
+        byte = static_cast<char>(random());
+    bytes.insert(0, "x "); // past the first token, the end of input is the real end
+    CharStream input = CharStream::view(bytes);
+    Lexer lexer(input);
+    std::size_t calls = 0;
+    do {
+        lexer.nextToken();
+        ++calls;
+    } while (lexer.getToken() != Token::End && calls <= bytes.size());
+    EXPECT_EQ(lexer.getToken(), Token::End);
+    EXPECT_LE(calls, bytes.size());
+}

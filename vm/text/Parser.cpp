@@ -1,0 +1,145 @@
+// The parser: one statement per call, one token of look-ahead, no tree and no error recovery.
+#include "vm/text/Parser.h"
+
+#include <utility>
+
+#include "vm/statements/EvaluationStatements.h"
+#include "vm/statements/MemberEvaluationStatements.h"
+#include "vm/statements/ReferenceStatements.h"
+#include "vm/statements/Statement.h"
+
+namespace {
+
+bool isName(Token token) {
+    return token == Token::Identifier || token == Token::BracketedName;
+}
+
+} // namespace
+
+Parser::Parser(CharStream& input) : lexer_(input) {}
+
+Parser::~Parser() = default;
+
+// Every form is decided by its first one or two tokens, so a plain descent without backtracking
+// reads it. A statement is made only once its ';' has been consumed: the current token is then
+// the first of the next statement, and a text cut short in the middle yields nothing.
+std::unique_ptr<Statement> Parser::parseStatement() {
+    switch (lexer_.getToken()) {
+    case Token::Semicolon:
+        lexer_.nextToken();
+        return nullptr;
+    case Token::Comment:
+        lexer_.nextToken();
+        return std::make_unique<CommentStatement>();
+    case Token::RightArrow: {
+        lexer_.nextToken();
+        if (lexer_.getToken() != Token::Identifier) return nullptr;
+        std::string name = lexer_.getText();
+        lexer_.nextToken();
+        if (!accept(Token::Semicolon)) return nullptr;
+        return std::make_unique<NewReferenceStatement>(std::move(name));
+    }
+    case Token::Identifier:
+    case Token::BracketedName: {
+        const Token kind = lexer_.getToken();
+        const std::string name = lexer_.getText();
+        lexer_.nextToken();
+        // Only an identifier can be a target.
+        if (kind == Token::Identifier && accept(Token::LeftArrow)) return parseAssignment(name);
+        return parseAfterName(kind, name, std::string(), false);
+    }
+    default:
+        return nullptr;
+    }
+}
+
+std::unique_ptr<Statement> Parser::parseAssignment(const std::string& target) {
+    const Token kind = lexer_.getToken();
+    if (!isName(kind)) return nullptr;
+    const std::string name = lexer_.getText();
+    lexer_.nextToken();
+    return parseAfterName(kind, name, target, true);
+}
+
+// The calls read the same at the start of a statement and after "T <-"; copying a name (";") and
+// reading a member without a call ("NAME : BRACKET ;") need a target and exist only after "T <-".
+// The asynchronous forms leave their result to no one, so the target is not passed on.
+std::unique_ptr<Statement> Parser::parseAfterName(Token kind, const std::string& name,
+                                                  const std::string& target, bool inAssignment) {
+    ParameterList parameters;
+    switch (lexer_.getToken()) {
+    case Token::Semicolon:
+        if (!inAssignment) return nullptr;
+        lexer_.nextToken();
+        return std::make_unique<AssignReferenceStatement>(name, target);
+    case Token::Colon: {
+        lexer_.nextToken();
+        if (lexer_.getToken() != Token::BracketedName) return nullptr;
+        const std::string member = lexer_.getText();
+        lexer_.nextToken();
+        if (lexer_.getToken() == Token::Semicolon) {
+            if (!inAssignment) return nullptr;
+            lexer_.nextToken();
+            return std::make_unique<MemberAccessStatement>(name, member, target);
+        }
+        if (lexer_.getToken() == Token::OpenParen) {
+            if (!parseSynchronousCall(parameters)) return nullptr;
+            return std::make_unique<SynchronousMemberEvaluationStatement>(name, member, std::move(parameters),
+                                                                          target);
+        }
+        if (!parseAsynchronousCall(parameters)) return nullptr;
+        return std::make_unique<AsynchronousMemberEvaluationStatement>(name, member, std::move(parameters));
+    }
+    case Token::OpenParen:
+        if (!parseSynchronousCall(parameters)) return nullptr;
+        if (kind == Token::Identifier)
+            return std::make_unique<SynchronousReferenceEvaluationStatement>(name, std::move(parameters),
+                                                                             target);
+        return std::make_unique<SynchronousStringEvaluationStatement>(name, std::move(parameters), target);
+    case Token::CloseParen:
+        if (!parseAsynchronousCall(parameters)) return nullptr;
+        if (kind == Token::Identifier)
+            return std::make_unique<AsynchronousReferenceEvaluationStatement>(name, std::move(parameters));
+        return std::make_unique<AsynchronousStringEvaluationStatement>(name, std::move(parameters));
+    default:
+        return nullptr;
+    }
+}
+
+bool Parser::parseSynchronousCall(ParameterList& list) {
+    return accept(Token::OpenParen) && parseParameters(list) && accept(Token::CloseParen) &&
+           accept(Token::Semicolon);
+}
+
+// The asynchronous call writes its parentheses the other way round.
+bool Parser::parseAsynchronousCall(ParameterList& list) {
+    return accept(Token::CloseParen) && parseParameters(list) && accept(Token::OpenParen) &&
+           accept(Token::Semicolon);
+}
+
+bool Parser::accept(Token expected) {
+    if (lexer_.getToken() != expected) return false;
+    lexer_.nextToken();
+    return true;
+}
+
+// An empty list consumes nothing; the closing parenthesis that must follow decides.
+bool Parser::parseParameters(ParameterList& list) {
+    if (!isName(lexer_.getToken())) return true;
+    return parseParameterList(list);
+}
+
+// A ',' must be followed by another name: "f(a,);" is no statement.
+bool Parser::parseParameterList(ParameterList& list) {
+    for (;;) {
+        if (!parseParameter(list)) return false;
+        if (!accept(Token::Comma)) return true;
+    }
+}
+
+bool Parser::parseParameter(ParameterList& list) {
+    if (!isName(lexer_.getToken())) return false;
+    list.push_back(lexer_.getText());
+    lexer_.nextToken();
+    return true;
+}
