@@ -29,8 +29,13 @@ void Thread::popContext() {
 }
 
 const Thread::NameSlot* Thread::slot(std::string_view name) const {
+    std::size_t hash = NameHash{}(name);
+    CachedSlot& cached = cache_[hash % cacheSize];
+    if (cached.slot && cached.hash == hash && *cached.name == name) return cached.slot;
     auto it = names_.find(name);
-    return it == names_.end() ? nullptr : &it->second;
+    if (it == names_.end()) return nullptr;
+    cached = CachedSlot{hash, &it->first, &it->second};
+    return &it->second;
 }
 
 Reference* Thread::lookup(std::string_view name) const {

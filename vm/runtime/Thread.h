@@ -55,8 +55,19 @@ private:
     void unindex(Context* context, std::string_view name);
     const NameSlot* slot(std::string_view name) const;
 
+    // The names a program uses over and over ("nil", "String", "params") sit in a small
+    // direct-mapped cache: the index itself grows with every literal ever bound and misses the
+    // processor's caches. Slots are never erased, so a cached pointer stays valid.
+    struct CachedSlot {
+        std::size_t hash = 0;
+        const std::string* name = nullptr;
+        const NameSlot* slot = nullptr;
+    };
+    static constexpr std::size_t cacheSize = 256;
+
     std::vector<Context*> contexts_;
     std::unordered_map<std::string, NameSlot, NameHash, std::equal_to<>> names_;
+    mutable CachedSlot cache_[cacheSize];
     bool waiting_ = false;
     ThreadPool* pool_;
 };
