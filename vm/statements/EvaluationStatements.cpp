@@ -64,8 +64,9 @@ void SynchronousStringEvaluationStatement::execute() {
     if (!string) return;
     Reference* nil = thread_->lookup("nil");
     if (!nil) return;
-    runSynchronously(*thread_, CharStream::copy(unquote(codeText_)), parameters_, string->target(), nil->target(),
-                     targetName_);
+    // The parent evaluation, whose text the source view points into, outlives the child.
+    CharStream code = source_ == codeText_ ? CharStream::view(unquote(source_)) : CharStream::copy(unquote(codeText_));
+    runSynchronously(*thread_, std::move(code), parameters_, string->target(), nil->target(), targetName_);
 }
 
 void AsynchronousReferenceEvaluationStatement::execute() {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "vm/statements/Statement.h"
 
@@ -48,13 +49,18 @@ protected:
 
 class SynchronousStringEvaluationStatement : public StringEvaluationStatement {
 public:
-    SynchronousStringEvaluationStatement(std::string code, ParameterList parameters, std::string target)
-        : StringEvaluationStatement(std::move(code), std::move(parameters)), targetName_(std::move(target)) {}
+    // source: the code as it stands in the text being parsed, when it is there verbatim. The
+    // child then reads it in place instead of from a copy, so nested code costs no memory per level.
+    SynchronousStringEvaluationStatement(std::string code, ParameterList parameters, std::string target,
+                                         std::string_view source = {})
+        : StringEvaluationStatement(std::move(code), std::move(parameters)), targetName_(std::move(target)),
+          source_(source) {}
     void execute() override;
     const std::string& targetName() const { return targetName_; }
 
 private:
     std::string targetName_;
+    std::string_view source_;
 };
 
 class AsynchronousStringEvaluationStatement : public StringEvaluationStatement {

@@ -98,7 +98,7 @@ void Lexer::nextToken() {
         return;
     }
     case '<':
-        readAfterLess();
+        readAfterLess(consumed() - 1);
         return;
     default:
         break;
@@ -127,17 +127,18 @@ std::string Lexer::readRun(int first, bool (*belongs)(int)) {
 }
 
 // "<-" is an arrow, "<->" the one name that starts like an arrow, anything else opens a name.
-void Lexer::readAfterLess() {
+void Lexer::readAfterLess(std::size_t start) {
     const int second = readChar();
     if (second != '-') {
         unreadChar(second);
-        readBracketedName();
+        readBracketedName(start);
         return;
     }
     const int third = readChar();
     if (third == '>') {
         token_ = Token::BracketedName;
         text_ = "<->";
+        sourceView_ = {};
         return;
     }
     unreadChar(third);
@@ -166,8 +167,9 @@ void Lexer::readComment() {
 
 // The name runs to the '>' that brings the depth back to 0. Arrows inside it ("<-", "->") open
 // and close no level. The depth is a counter, not recursion, so nesting costs no stack.
-void Lexer::readBracketedName() {
+void Lexer::readBracketedName(std::size_t start) {
     std::string buffer(1, '<');
+    bool escaped = false;
     std::int64_t depth = 1;
     int current = '<';
     while (depth > 0 && current != CharStream::End) {
@@ -196,6 +198,7 @@ void Lexer::readBracketedName() {
             // The escaped character stands in for the current one, so it takes part in the arrow
             // rules of the next character even though it never changes the depth itself.
             current = readEscape(buffer);
+            escaped = true;
             break;
         default:
             buffer.push_back(static_cast<char>(current));
@@ -208,6 +211,7 @@ void Lexer::readBracketedName() {
     }
     token_ = Token::BracketedName;
     text_ = std::move(buffer);
+    sourceView_ = escaped ? std::string_view() : input_.text().substr(start, consumed() - start);
 }
 
 int Lexer::readEscape(std::string& buffer) {

@@ -34,7 +34,7 @@ std::unique_ptr<Statement> Parser::parseStatement() {
     case Token::RightArrow: {
         lexer_.nextToken();
         if (lexer_.getToken() != Token::Identifier) return nullptr;
-        std::string name = lexer_.getText();
+        std::string name = lexer_.takeText();
         lexer_.nextToken();
         if (!accept(Token::Semicolon)) return nullptr;
         return std::make_unique<NewReferenceStatement>(std::move(name));
@@ -42,7 +42,8 @@ std::unique_ptr<Statement> Parser::parseStatement() {
     case Token::Identifier:
     case Token::BracketedName: {
         const Token kind = lexer_.getToken();
-        const std::string name = lexer_.getText();
+        nameSource_ = lexer_.getSourceView();
+        const std::string name = lexer_.takeText();
         lexer_.nextToken();
         // Only an identifier can be a target.
         if (kind == Token::Identifier && accept(Token::LeftArrow)) return parseAssignment(name);
@@ -56,7 +57,8 @@ std::unique_ptr<Statement> Parser::parseStatement() {
 std::unique_ptr<Statement> Parser::parseAssignment(const std::string& target) {
     const Token kind = lexer_.getToken();
     if (!isName(kind)) return nullptr;
-    const std::string name = lexer_.getText();
+    nameSource_ = lexer_.getSourceView();
+    const std::string name = lexer_.takeText();
     lexer_.nextToken();
     return parseAfterName(kind, name, target, true);
 }
@@ -75,7 +77,7 @@ std::unique_ptr<Statement> Parser::parseAfterName(Token kind, const std::string&
     case Token::Colon: {
         lexer_.nextToken();
         if (lexer_.getToken() != Token::BracketedName) return nullptr;
-        const std::string member = lexer_.getText();
+        const std::string member = lexer_.takeText();
         lexer_.nextToken();
         if (lexer_.getToken() == Token::Semicolon) {
             if (!inAssignment) return nullptr;
@@ -95,7 +97,8 @@ std::unique_ptr<Statement> Parser::parseAfterName(Token kind, const std::string&
         if (kind == Token::Identifier)
             return std::make_unique<SynchronousReferenceEvaluationStatement>(name, std::move(parameters),
                                                                              target);
-        return std::make_unique<SynchronousStringEvaluationStatement>(name, std::move(parameters), target);
+        return std::make_unique<SynchronousStringEvaluationStatement>(name, std::move(parameters), target,
+                                                                      nameSource_);
     case Token::CloseParen:
         if (!parseAsynchronousCall(parameters)) return nullptr;
         if (kind == Token::Identifier)
@@ -139,7 +142,7 @@ bool Parser::parseParameterList(ParameterList& list) {
 
 bool Parser::parseParameter(ParameterList& list) {
     if (!isName(lexer_.getToken())) return false;
-    list.push_back(lexer_.getText());
+    list.push_back(lexer_.takeText());
     lexer_.nextToken();
     return true;
 }

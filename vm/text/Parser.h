@@ -33,4 +33,6 @@ private:
     bool parseParameter(ParameterList& list);
 
     Lexer lexer_;
+    // Where the statement's leading name stands in the input, when it is there verbatim.
+    std::string_view nameSource_;
 };
