@@ -177,3 +177,20 @@ TEST(Lexer, RandomBytesEndWithinOneTokenPerByte) {
     EXPECT_EQ(lexer.getToken(), Token::End);
     EXPECT_LE(calls, bytes.size());
 }
+
+// Nested code is read in place from its parent's text, so the view must be exactly the token.
+TEST(Lexer, SourceViewOfBracketedNames) {
+    const std::string text = "x<a<b>-> c> <e\\nf> <->";
+    CharStream input = CharStream::view(text);
+    Lexer lexer(input);
+    lexer.nextToken();
+    EXPECT_EQ(lexer.getText(), "<a<b>-> c>");
+    EXPECT_EQ(lexer.getSourceView(), "<a<b>-> c>");
+    EXPECT_EQ(lexer.getSourceView().data(), text.data() + 1);
+    lexer.nextToken();
+    EXPECT_EQ(lexer.getText(), "<e\nf>");
+    EXPECT_TRUE(lexer.getSourceView().empty()); // an escape: the text is not in the input verbatim
+    lexer.nextToken();
+    EXPECT_EQ(lexer.getText(), "<->");
+    EXPECT_TRUE(lexer.getSourceView().empty());
+}
