@@ -12,7 +12,7 @@ namespace {
 class ImageTest : public WorldFixture {
 protected:
     std::string write(const std::string& bytes) {
-        std::string name = ::testing::TempDir() + "orvex_image_" + std::to_string(++images_) + ".Orvex";
+        std::string name = uniqueTempName(".Orvex");
         std::ofstream(name, std::ios::binary) << bytes;
         written_.push_back(name);
         return name;
@@ -22,7 +22,6 @@ protected:
         WorldFixture::TearDown();
     }
     std::vector<std::string> written_;
-    int images_ = 0;
 };
 
 TEST_F(ImageTest, MissingImageBuildsNothing) {

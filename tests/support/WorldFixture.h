@@ -18,11 +18,19 @@
 #include "vm/runtime/ThreadPool.h"
 #include "vm/runtime/World.h"
 
+// A file name of the running test's own: CTest runs the tests in parallel processes.
+inline std::string uniqueTempName(const std::string& suffix) {
+    static int serial = 0;
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    return ::testing::TempDir() + "orvex_" + test->test_suite_name() + "_" + test->name() + "_" +
+           std::to_string(++serial) + suffix;
+}
+
 class WorldFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         Heap::instance().clear();
-        outputName_ = ::testing::TempDir() + "orvex_unit_" + std::to_string(++serial_) + ".out";
+        outputName_ = uniqueTempName(".out");
         output_ = std::make_unique<OrvexOutput>(outputName_.c_str());
         Heap::instance().setSystem(Heap::instance().make<Object>());
         pool_ = std::make_unique<ThreadPool>(output_.get());
@@ -64,5 +72,4 @@ protected:
     std::unique_ptr<OrvexOutput> output_;
     std::unique_ptr<ThreadPool> pool_;
     std::string outputName_;
-    static inline int serial_ = 0;
 };

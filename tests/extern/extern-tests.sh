@@ -1,0 +1,273 @@
+#!/bin/bash
+# The Wine tests of OrvexExtern that drive the executable, the registry and the service manager from
+# outside: extern-tests.sh CASE. CTest provides WINEPREFIX, WINE_RUN (the emulator), ORVEX_EXTERN and
+# EXTERN_CLIENT (the executables) and SCRIPT_DIR; a case prints one line per failed check and exits
+# with their count. Every Wine call is bounded in time, and every server a case starts, it ends.
+set -u
+failures=0
+appid='{7DA6B871-864A-4B77-951D-FBF84CF790D7}'
+clsid='{7DA6B873-864A-4B77-951D-FBF84CF790D7}'
+libid='{7DA6B870-864A-4B77-951D-FBF84CF790D7}'
+iid='{7DA6B872-864A-4B77-951D-FBF84CF790D7}'
+service_key='HKLM\System\CurrentControlSet\Services\OrvexExtern'
+work=$(mktemp -d)
+background=()
+
+cleanup() {
+    local pid
+    for pid in "${background[@]}"; do kill "$pid" 2>/dev/null; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+run_wine() { timeout 60 "$WINE_RUN" "$@" </dev/null; }
+server() { run_wine "$ORVEX_EXTERN" "$@"; }
+client() { run_wine "$EXTERN_CLIENT" "$@"; }
+reg_exe() { run_wine reg "$@" >/dev/null 2>&1; }
+# The Windows name of a Unix path: everything here lies under drive Z:, the root.
+windows_path() { local path=${1//\//\\}; echo "Z:$path"; }
+# The Unix name of a Windows path, short names resolved.
+unix_path() { run_wine winepath -u "$1" | tr -d '\r'; }
+
+# Runs a command and checks its exit code: expect_exit CODE COMMAND...
+expect_exit() {
+    local want=$1 got
+    shift
+    "$@"
+    got=$?
+    [ "$got" = "$want" ] || fail "'$*' exited with $got, want $want"
+}
+
+# The registry under the given keys, one line per key ("KEY|") and per value ("KEY|NAME|TYPE|DATA"),
+# with HKCR and HKLM spelt short.
+dump_registry() {
+    local key
+    for key in "$@"; do
+        run_wine reg query "$key" /s 2>/dev/null | tr -d '\r' | awk -F '    ' '
+            /^HKEY_/ { key = $0
+                       sub(/^HKEY_CLASSES_ROOT/, "HKCR", key)
+                       sub(/^HKEY_LOCAL_MACHINE/, "HKLM", key)
+                       print key "|"
+                       next }
+            /^    / && key != "" { data = $4; for (i = 5; i <= NF; i++) data = data "    " $i
+                                   print key "|" $2 "|" $3 "|" data }'
+    done >"$work/registry"
+}
+
+expect_entry() {
+    grep -qxF "$1" "$work/registry" || fail "registry lacks $1"
+}
+
+# The data of the dumped value whose line starts with the given text.
+registry_value() {
+    grep -F "$1" "$work/registry" | cut -d'|' -f4
+}
+
+expect_no_entry() {
+    if grep -qiF "$1" "$work/registry"; then fail "registry still has $1"; fi
+}
+
+expect_key_exists() { reg_exe query "$1" || fail "registry lacks key $1"; }
+expect_key_missing() { if reg_exe query "$1"; then fail "registry still has key $1"; fi; }
+
+expect_service_state() {
+    local state
+    run_wine sc query OrvexExtern >"$work/sc.out" 2>&1
+    state=$(tr -d '\r' <"$work/sc.out" | awk '/STATE/ { print $4 }')
+    [ "$state" = "$1" ] ||
+        fail "service state is '${state:-not installed}', want $1; sc said: $(cat "$work/sc.out")"
+}
+
+# Waits up to thirty seconds for a line in a file.
+wait_for_line() {
+    local tries
+    for tries in $(seq 150); do
+        grep -q "$2" "$1" 2>/dev/null && return 0
+        sleep 0.2
+    done
+    return 1
+}
+
+# Everything scripts 100 and 101 and the type library registration write.
+expect_class_registration() {
+    dump_registry "HKCR\\AppID\\$appid" 'HKCR\AppID\OrvexExtern.EXE' 'HKCR\Orvex.Extern' \
+        'HKCR\Orvex.Extern.1' "HKCR\\CLSID\\$clsid" "HKCR\\TypeLib\\$libid" "HKCR\\Interface\\$iid"
+    expect_entry "HKCR\\AppID\\$appid|(Default)|REG_SZ|OrvexExtern"
+    expect_entry "HKCR\\AppID\\OrvexExtern.EXE|AppID|REG_SZ|$appid"
+    expect_entry "HKCR\\Orvex.Extern.1|(Default)|REG_SZ|Extern Class"
+    expect_entry "HKCR\\Orvex.Extern.1\\CLSID|(Default)|REG_SZ|$clsid"
+    expect_entry "HKCR\\Orvex.Extern|(Default)|REG_SZ|Extern Class"
+    expect_entry "HKCR\\Orvex.Extern\\CLSID|(Default)|REG_SZ|$clsid"
+    expect_entry "HKCR\\Orvex.Extern\\CurVer|(Default)|REG_SZ|Orvex.Extern.1"
+    expect_entry "HKCR\\CLSID\\$clsid|(Default)|REG_SZ|Extern Class"
+    expect_entry "HKCR\\CLSID\\$clsid|AppID|REG_SZ|$appid"
+    expect_entry "HKCR\\CLSID\\$clsid\\ProgID|(Default)|REG_SZ|Orvex.Extern.1"
+    expect_entry "HKCR\\CLSID\\$clsid\\VersionIndependentProgID|(Default)|REG_SZ|Orvex.Extern"
+    expect_entry "HKCR\\CLSID\\$clsid\\Programmable|"
+    expect_entry "HKCR\\CLSID\\$clsid\\TypeLib|(Default)|REG_SZ|$libid"
+    local help_directory
+    help_directory=$(windows_path "$(dirname "$ORVEX_EXTERN")")
+    expect_entry "HKCR\\TypeLib\\$libid\\1.0\\HELPDIR|(Default)|REG_SZ|$help_directory"
+    expect_entry "HKCR\\Interface\\$iid\\TypeLib|(Default)|REG_SZ|$libid"
+    # The server is registered by its short name; it must name this very executable.
+    local server_path
+    server_path=$(registry_value "HKCR\\CLSID\\$clsid\\LocalServer32|(Default)|REG_SZ|")
+    [ -n "$server_path" ] && [ "$(unix_path "$server_path")" -ef "$ORVEX_EXTERN" ] ||
+        fail "LocalServer32 '$server_path' is not $ORVEX_EXTERN"
+    local library_path
+    library_path=$(registry_value "HKCR\\TypeLib\\$libid\\1.0\\0\\win64|(Default)|REG_SZ|")
+    [ -n "$library_path" ] && [ "$(unix_path "$library_path")" -ef "$ORVEX_EXTERN" ] ||
+        fail "the type library is registered as '$library_path', not from $ORVEX_EXTERN"
+}
+
+# Before any registration: starting finds no AppID key and ends with ERROR_FILE_NOT_FOUND; a switch
+# that is not last on the line is no switch, and unregistering nothing succeeds.
+case_unregistered() {
+    expect_key_missing "HKCR\\AppID\\$appid"
+    expect_exit 2 server
+    expect_exit 2 server -RegServer -x
+    expect_key_missing "HKCR\\CLSID\\$clsid"
+    expect_exit 0 server -UnregServer
+}
+
+case_regserver() {
+    expect_exit 0 server /regserver
+    expect_class_registration
+    expect_no_entry "|LocalService|"
+    # Registering again is harmless.
+    expect_exit 0 server -RegServer
+    expect_class_registration
+    # A switch followed by more text is none: the server starts, serves and ends with its client.
+    expect_local_server -RegServer -x
+}
+
+# -Service adds the service settings and the service; -RegServer takes both back.
+case_service_registration() {
+    expect_exit 0 server -Service
+    dump_registry "HKCR\\AppID\\$appid" "$service_key"
+    expect_entry "HKCR\\AppID\\$appid|LocalService|REG_SZ|OrvexExtern"
+    expect_entry "HKCR\\AppID\\$appid|ServiceParameters|REG_SZ|-Service"
+    expect_entry "$service_key|DisplayName|REG_SZ|OrvexExtern"
+    expect_entry "$service_key|ImagePath|REG_SZ|$(windows_path "$ORVEX_EXTERN")"
+    expect_entry "$service_key|Type|REG_DWORD|0x10"
+    expect_entry "$service_key|Start|REG_DWORD|0x3"
+    expect_entry "$service_key|ErrorControl|REG_DWORD|0x1"
+    expect_entry "$service_key|ObjectName|REG_SZ|LocalSystem"
+    expect_entry "$service_key|DependOnService|REG_MULTI_SZ|RPCSS"
+    expect_service_state STOPPED
+    expect_class_registration
+
+    expect_exit 0 server -RegServer
+    dump_registry "HKCR\\AppID\\$appid"
+    expect_no_entry "|LocalService|"
+    expect_key_missing "$service_key"
+    expect_class_registration
+}
+
+# Starts the server by hand with the given arguments: it must log its start on standard output,
+# serve a client and end after it, as a local server does.
+expect_local_server() {
+    timeout 60 "$WINE_RUN" "$ORVEX_EXTERN" "$@" </dev/null >"$work/server.out" 2>&1 &
+    local pid=$! tries status
+    background+=("$pid")
+    # Wine's dispatcher may wait ten seconds for a control pipe before it gives up.
+    wait_for_line "$work/server.out" "Service started" ||
+        fail "the server did not start: $(cat "$work/server.out")"
+    expect_exit 0 client examples
+    for tries in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.2; done
+    if kill -0 "$pid" 2>/dev/null; then
+        fail "the server started with '$*' still runs after its last client"
+    else
+        wait "$pid"
+        status=$?
+        [ "$status" = 0 ] || fail "the server started with '$*' exited with $status"
+    fi
+}
+
+# Registered as a service but started by hand: the dispatcher refuses, so the process serves as a
+# local server, logs to standard output and ends with its last client.
+case_service_fallback() {
+    expect_exit 0 server -Service
+    expect_local_server
+    expect_service_state STOPPED
+    expect_exit 0 server -RegServer
+}
+
+# The service: started by the service manager, it serves clients, outlives them, and stops on the
+# stop control. Stopped, it is started again by COM through the AppID's LocalService.
+case_service_lifetime() {
+    expect_exit 0 server -Service
+    expect_exit 0 run_wine net start OrvexExtern
+    expect_service_state RUNNING
+    expect_exit 0 client examples
+    sleep 0.5
+    expect_service_state RUNNING
+    expect_exit 1 client count-servers
+    expect_exit 0 run_wine net stop OrvexExtern
+    expect_service_state STOPPED
+    expect_exit 0 client wait-exit
+
+    expect_exit 0 client bad-input
+    expect_service_state RUNNING
+    expect_exit 0 run_wine net stop OrvexExtern
+    expect_exit 0 client wait-exit
+    expect_exit 0 server -RegServer
+}
+
+# Message boxes, read from Wine's relay trace of the MessageBox functions. Registration shows none;
+# a service that cannot be created (another service has its name for display name) shows one, with
+# the service name as caption, and registration goes on.
+case_message_boxes() {
+    WINEDEBUG=-all,+relay server -RegServer 2>"$work/relay"
+    if grep -q 'Call user32.MessageBox' "$work/relay"; then fail "registration showed a message box"; fi
+
+    expect_exit 0 run_wine sc create OrvexExternNameTaken binpath= 'C:\windows\system32\cmd.exe' \
+        displayname= OrvexExtern
+    WINEDEBUG=-all,+relay server -Service 2>"$work/relay"
+    grep -q "Call user32.MessageBoxW(.*L\"Couldn't create service\",.*L\"OrvexExtern\"" "$work/relay" ||
+        fail "no message box \"Couldn't create service\" captioned OrvexExtern"
+    dump_registry "HKCR\\AppID\\$appid"
+    expect_entry "HKCR\\AppID\\$appid|LocalService|REG_SZ|OrvexExtern"
+    expect_key_missing "$service_key"
+    run_wine sc delete OrvexExternNameTaken >/dev/null
+    expect_exit 0 server -RegServer
+}
+
+# Unregistration removes the service, the scripts' keys and the type library, but not the shared
+# AppID and CLSID keys, and succeeds again when there is nothing left.
+case_unregserver() {
+    expect_exit 0 server -Service
+    expect_exit 0 server -UnregServer
+    local key
+    for key in "HKCR\\AppID\\$appid" 'HKCR\AppID\OrvexExtern.EXE' 'HKCR\Orvex.Extern' 'HKCR\Orvex.Extern.1' \
+        "HKCR\\CLSID\\$clsid" "HKCR\\TypeLib\\$libid" "HKCR\\Interface\\$iid" "$service_key"; do
+        expect_key_missing "$key"
+    done
+    expect_key_exists 'HKCR\AppID'
+    expect_key_exists 'HKCR\CLSID'
+    expect_exit 0 server -UnregServer
+}
+
+# Script clients through IDispatch; the server ends when the script does.
+case_script() {
+    local script
+    script=$(windows_path "$SCRIPT_DIR/$1")
+    run_wine cscript //nologo "$script" | tr -d '\r' | tee "$work/script.out"
+    grep -q "$2" "$work/script.out" || fail "$1 did not print $2"
+    expect_exit 0 client wait-exit
+}
+
+case_name=${1:?usage: extern-tests.sh CASE [ARGUMENTS]}
+shift
+if ! declare -F "case_$case_name" >/dev/null; then
+    echo "no test case $case_name"
+    exit 100
+fi
+"case_$case_name" "$@"
+echo "$case_name: $failures failure(s)"
+exit "$failures"
