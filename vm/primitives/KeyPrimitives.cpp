@@ -7,22 +7,18 @@
 void FirstKeyPrimitiveStringObject::execute(Thread& thread, const std::string& receiverName, const std::string&,
                                             const std::string& resultName, ParameterList) {
     Object* object = receiver(thread, receiverName);
-    if (!object) return;
-    Reference* nil = thread.lookup("nil");
-    if (!nil || resultName.empty()) return;
-    ReferenceHandle result = resolveTarget(thread, resultName, nil->target());
-    if (!thread.lookup("String")) return;
+    ResultCall call;
+    if (!object || !beginResult(thread, resultName, false, call)) return;
     Member* first = object->firstMember();
-    result->rebind(first ? first->target : nil->target());
+    call.result->rebind(first ? first->target : call.nil->target());
 }
 
 // Key mode for a literal: the member after that key. Value mode for a name: the member after
 // the first one that refers to what the name denotes.
 void NextKeyPrimitiveStringObject::execute(Thread& thread, const std::string& receiverName, const std::string&,
                                            const std::string& resultName, ParameterList parameters) {
-    Reference* nil = thread.lookup("nil");
-    if (!nil || !thread.lookup("String") || resultName.empty()) return;
-    ReferenceHandle result = resolveTarget(thread, resultName, nil->target());
+    ResultCall call;
+    if (!beginResult(thread, resultName, true, call)) return;
     Object* object = receiver(thread, receiverName);
     if (!object) return;
     Member* next = nullptr;
@@ -34,17 +30,13 @@ void NextKeyPrimitiveStringObject::execute(Thread& thread, const std::string& re
             next = object->memberAfterTarget(value->target());
         }
     }
-    result->rebind(next ? next->target : nil->target());
+    call.result->rebind(next ? next->target : call.nil->target());
 }
 
 void GetRefCountPrimitiveStringObject::execute(Thread& thread, const std::string& receiverName, const std::string&,
                                                const std::string& resultName, ParameterList) {
     Object* object = receiver(thread, receiverName);
-    if (!object) return;
-    Reference* nil = thread.lookup("nil");
-    if (!nil || resultName.empty()) return;
-    ReferenceHandle result = resolveTarget(thread, resultName, nil->target());
-    Reference* string = thread.lookup("String");
-    if (!string) return;
-    result->rebind(makeLiteralObject(formatNumberLiteral(object->refCount()), string->target()));
+    ResultCall call;
+    if (!object || !beginResult(thread, resultName, false, call)) return;
+    call.result->rebind(makeLiteralObject(formatNumberLiteral(object->refCount()), call.string->target()));
 }

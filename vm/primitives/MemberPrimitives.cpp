@@ -31,17 +31,14 @@ void unregister(Object* object) {
 
 void NewPrimitiveStringObject::execute(Thread& thread, const std::string&, const std::string&,
                                        const std::string& resultName, ParameterList) {
-    Reference* string = thread.lookup("String");
-    if (!string) return;
-    Reference* nil = thread.lookup("nil");
-    if (!nil || resultName.empty()) return;
-    ReferenceHandle result = resolveTarget(thread, resultName, nil->target());
+    ResultCall call;
+    if (!beginResult(thread, resultName, true, call)) return;
     std::string id = newObjectId();
-    StringObject* identifier = makeLiteralObject(id, string->target());
+    StringObject* identifier = makeLiteralObject(id, call.string->target());
     Object* object = Heap::instance().make<Object>(id);
     object->addMember("<id>", identifier);
-    object->addMember("<super>", nil->target());
-    result->rebind(object);
+    object->addMember("<super>", call.nil->target());
+    call.result->rebind(object);
 }
 
 void DeletePrimitiveStringObject::execute(Thread& thread, const std::string& receiverName, const std::string&,
@@ -78,38 +75,31 @@ void SetPrimitiveStringObject::execute(Thread& thread, const std::string& receiv
 
 void GetPrimitiveStringObject::execute(Thread& thread, const std::string& receiverName, const std::string&,
                                        const std::string& resultName, ParameterList parameters) {
-    Reference* nil = thread.lookup("nil");
-    if (!nil) return;
-    Reference* string = thread.lookup("String");
-    if (!string || resultName.empty()) return;
-    ReferenceHandle result = resolveTarget(thread, resultName, nil->target());
+    ResultCall call;
+    if (!beginResult(thread, resultName, true, call)) return;
     if (parameters.size() != 1) {
-        result->rebind(nil->target());
+        call.result->rebind(call.nil->target());
         return;
     }
-    Object* key = resolveParameter(thread, parameters[0], string->target());
+    Object* key = resolveParameter(thread, parameters[0], call.string->target());
     if (!key) return;
     const std::string* keyText = identifierText(key);
     Object* object = receiver(thread, receiverName);
     Member* member = keyText && object ? object->lookupMember(*keyText) : nullptr;
-    result->rebind(member ? member->target : nil->target());
+    call.result->rebind(member ? member->target : call.nil->target());
 }
 
 void HasPrimitiveStringObject::execute(Thread& thread, const std::string& receiverName, const std::string&,
                                        const std::string& resultName, ParameterList parameters) {
-    Reference* nil = thread.lookup("nil");
-    if (!nil) return;
-    Reference* string = thread.lookup("String");
-    if (!string || resultName.empty()) return;
-    ReferenceHandle result = resolveTarget(thread, resultName, nil->target());
-    if (parameters.size() != 1) return;
-    Object* key = resolveParameter(thread, parameters[0], string->target());
+    ResultCall call;
+    if (!beginResult(thread, resultName, true, call) || parameters.size() != 1) return;
+    Object* key = resolveParameter(thread, parameters[0], call.string->target());
     if (!key) return;
     const std::string* keyText = identifierText(key);
     Object* object = receiver(thread, receiverName);
     if (!keyText || !object) return;
     Reference* answer = thread.lookup(object->getMember(*keyText) ? "true" : "false");
-    if (answer) result->rebind(answer->target());
+    if (answer) call.result->rebind(answer->target());
 }
 
 void RemovePrimitiveStringObject::execute(Thread& thread, const std::string& receiverName, const std::string&,

@@ -3,6 +3,7 @@
 
 #include "vm/object/Names.h"
 #include "vm/runtime/Thread.h"
+#include "vm/statements/ParameterBinding.h"
 
 PrimitiveStringObject::PrimitiveStringObject(std::string_view text) : StringObject(text) { kind_ = Kind::Primitive; }
 
@@ -10,6 +11,17 @@ PrimitiveStringObject::~PrimitiveStringObject() = default;
 
 void PrimitiveStringObject::execute(Thread&, const std::string&, const std::string&, const std::string&,
                                     ParameterList) {}
+
+bool PrimitiveStringObject::beginResult(Thread& thread, const std::string& resultName, bool stringFirst,
+                                        ResultCall& call) {
+    call.nil = thread.lookup("nil");
+    if (!call.nil) return false;
+    if (stringFirst && !(call.string = thread.lookup("String"))) return false;
+    if (resultName.empty()) return false;
+    call.result = resolveTarget(thread, resultName, call.nil->target());
+    if (!stringFirst && !(call.string = thread.lookup("String"))) return false;
+    return true;
+}
 
 Object* PrimitiveStringObject::resolveParameter(Thread& thread, const std::string& name, Object* stringPrototype) {
     if (Reference* found = thread.lookup(name)) return found->target();

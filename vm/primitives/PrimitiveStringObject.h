@@ -39,6 +39,15 @@ public:
                          const std::string& resultName, ParameterList parameters);
 
 protected:
+    // The start that every primitive delivering a result shares: "nil" bound, a result name given,
+    // the result reference resolved, and "String" bound (looked up before the result is resolved
+    // when stringFirst, after it otherwise). False where the call ends.
+    struct ResultCall {
+        Reference* nil = nullptr;
+        Reference* string = nullptr;
+        ReferenceHandle result;
+    };
+    static bool beginResult(Thread& thread, const std::string& resultName, bool stringFirst, ResultCall& call);
     // What a parameter name denotes: its binding's target, or a literal made for it (bound
     // nowhere; the reference made to reach it is never released). Null when neither.
     static Object* resolveParameter(Thread& thread, const std::string& name, Object* stringPrototype);

@@ -42,6 +42,21 @@ bool MemberEvaluationStatement::resolveMethod(const std::string& resultName) {
     return true;
 }
 
+// What the method's code finds: its parameters (the method itself after them when its code is a
+// member of its own), then "sender", "mySelf", "return" (synchronous calls only) and "params".
+void MemberEvaluationStatement::bindCallFrame(Object* stringPrototype, bool methodAfterParameters, bool bindReturn,
+                                              Reference* result) {
+    BoundParameters bound = bindParameters(*thread_, parameters_, stringPrototype);
+    if (!bound.complete) return;
+    if (methodAfterParameters)
+        bound.object->addMember(formatNumberLiteral(static_cast<std::int32_t>(parameters_.size())), member_);
+    Context* context = thread_->currentContext();
+    context->addReference("sender", object_);
+    context->addReference("mySelf", memberOwner_);
+    if (bindReturn) context->addSharedReference("return", result);
+    context->addReference("params", bound.object);
+}
+
 void SynchronousMemberEvaluationStatement::execute() {
     if (!resolveMethod(targetName_)) return;
     Reference* string = thread_->lookup("String");
@@ -63,14 +78,7 @@ void SynchronousMemberEvaluationStatement::execute() {
     if (!code || !pool || !pool->currentEvaluation()) return;
     pool->setCurrentEvaluation(pool->currentEvaluation()->startChild(CharStream::view(unquote(code->text()))));
 
-    BoundParameters bound = bindParameters(*thread_, parameters_, string->target());
-    if (!bound.complete) return;
-    if (viaMember) bound.object->addMember(formatNumberLiteral(static_cast<std::int32_t>(parameters_.size())), member_);
-    Context* context = thread_->currentContext();
-    context->addReference("sender", object_);
-    context->addReference("mySelf", memberOwner_);
-    context->addSharedReference("return", result.get());
-    context->addReference("params", bound.object);
+    bindCallFrame(string->target(), viaMember, true, result.get());
 }
 
 void AsynchronousMemberEvaluationStatement::execute() {
@@ -87,11 +95,5 @@ void AsynchronousMemberEvaluationStatement::execute() {
     if (!code || !pool) return;
     pool->setCurrentEvaluation(pool->addEvaluation(CharStream::copy(unquote(code->text())), thread_));
 
-    BoundParameters bound = bindParameters(*thread_, parameters_, string->target());
-    if (!bound.complete) return;
-    if (viaMember) bound.object->addMember(formatNumberLiteral(static_cast<std::int32_t>(parameters_.size())), member_);
-    Context* context = thread_->currentContext();
-    context->addReference("sender", object_);
-    context->addReference("mySelf", memberOwner_);
-    context->addReference("params", bound.object);
+    bindCallFrame(string->target(), viaMember, false, nullptr);
 }

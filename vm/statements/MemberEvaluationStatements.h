@@ -14,6 +14,8 @@ public:
 protected:
     // The steps both forms share: receiver, method, primitive. False when execution ends there.
     bool resolveMethod(const std::string& resultName);
+    // Binds the parameters and the call frame names once the method's code has been started.
+    void bindCallFrame(Object* stringPrototype, bool methodAfterParameters, bool bindReturn, Reference* result);
 
     ParameterList parameters_;
 };
