@@ -13,9 +13,13 @@ service_key='HKLM\System\CurrentControlSet\Services\OrvexExtern'
 work=$(mktemp -d)
 background=()
 
+service_started=0
+
+# Ends what a failed case may have left running, so the next case starts clean.
 cleanup() {
     local pid
     for pid in "${background[@]}"; do kill "$pid" 2>/dev/null; done
+    if [ "$service_started" = 1 ]; then run_wine net stop OrvexExtern >/dev/null 2>&1; fi
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -201,6 +205,7 @@ case_service_fallback() {
 # The service: started by the service manager, it serves clients, outlives them, and stops on the
 # stop control. Stopped, it is started again by COM through the AppID's LocalService.
 case_service_lifetime() {
+    service_started=1
     expect_exit 0 server -Service
     expect_exit 0 run_wine net start OrvexExtern
     expect_service_state RUNNING

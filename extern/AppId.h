@@ -1,0 +1,5 @@
+// The AppID of OrvexExtern: one of the identifier family declared in OrvexExtern.idl, and the
+// subkey of HKCR\AppID written by the application script.
+#pragma once
+
+inline constexpr wchar_t appIdKeyName[] = L"{7DA6B871-864A-4B77-951D-FBF84CF790D7}";

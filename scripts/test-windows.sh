@@ -1,0 +1,19 @@
+#!/bin/bash
+# The Windows build and its tests: cross-compiles the tree with mingw-w64 into build-win and runs
+# its CTest suite under Wine, in a Wine prefix of its own that it ends afterwards.
+#   scripts/test-windows.sh [CTEST ARGUMENTS...]     e.g. -R extern
+# ORVEX_WINDOWS_BUILD names another build directory; ORVEX_WINDOWS_TARGETS limits the build to
+# some targets (space-separated), e.g. "OrvexExtern ExternClient ExternInProcessTest".
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${ORVEX_WINDOWS_BUILD:-$root/build-win}
+
+# Whatever happens to the test run, the prefix's wineserver and every Windows process in it end.
+end_session() { "$root/cmake/wine-session.sh" teardown "$build/wineprefix" >/dev/null 2>&1 || true; }
+trap end_session EXIT
+
+cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake"
+targets=()
+for target in ${ORVEX_WINDOWS_TARGETS:-}; do targets+=(--target "$target"); done
+cmake --build "$build" -j "$(nproc)" "${targets[@]}"
+ctest --test-dir "$build" --output-on-failure "$@"
