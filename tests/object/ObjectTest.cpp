@@ -26,7 +26,7 @@ TEST_F(ObjectTest, MembersSortByUnsignedBytesWithPrefixFirst) {
     Object* v = make();
     for (const char* key : {"b", "\xff", "a", "<super>", "A", "7", "<id>", "<i"}) o->addMember(key, v);
     std::vector<std::string> keys;
-    for (const auto& [key, member] : o->members()) keys.push_back(key);
+    o->forEachMember([&](const std::string& key, const Member&) { keys.push_back(key); });
     EXPECT_EQ(keys, (std::vector<std::string>{"7", "<i", "<id>", "<super>", "A", "a", "b", "\xff"}));
 }
 

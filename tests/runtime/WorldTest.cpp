@@ -10,7 +10,7 @@ using WorldTest = WorldFixture;
 
 std::vector<std::string> keysOf(Object* o) {
     std::vector<std::string> keys;
-    for (const auto& [key, member] : o->members()) keys.push_back(key);
+    o->forEachMember([&](const std::string& key, const Member&) { keys.push_back(key); });
     return keys;
 }
 
@@ -31,7 +31,7 @@ TEST_F(WorldTest, ObjectsMembersAndCounts) {
     for (const char* name : {"<nil>", "<String>", "<Extern>", "<System>"}) EXPECT_EQ(global(name)->refCount(), 3);
     Object* registry = global("System")->getMember("<objects>")->target;
     EXPECT_EQ(registry->refCount(), 2);
-    EXPECT_EQ(registry->members().size(), 9u + 15u + 2u);
+    EXPECT_EQ(registry->memberCount(), 9u + 15u + 2u);
     for (const char* name : {"nil", "<nil>", "String", "<String>", "Extern", "<Extern>", "System", "<System>"})
         EXPECT_EQ(registry->getMember(name)->target, global(name));
     Object* print = nil->getMember("<print>")->target;

@@ -46,19 +46,15 @@ Object::Object(std::string_view key) {
 
 Object::~Object() { releaseMembers(); }
 
-Member* Object::getMember(std::string_view name) {
-    auto it = members_.find(name);
-    return it == members_.end() ? nullptr : &it->second;
-}
+Member* Object::getMember(std::string_view name) { return members_.find(name); }
 
 void Object::insertMember(std::string_view name, Object* target, bool counted) {
-    members_.emplace(std::string(name), Member{target, counted});
+    if (!members_.insert(name, Member{target, counted})) return;
     if (!counted) ++target->registryEntries_;
 }
 
-void Object::eraseMember(MemberMap::iterator it) {
-    Member member = it->second;
-    members_.erase(it);
+// The end of a member's reference: a counted one lowers its target's count.
+void Object::dropMember(const Member& member) {
     if (member.counted)
         member.target->decrementRefCount();
     else
@@ -67,13 +63,13 @@ void Object::eraseMember(MemberMap::iterator it) {
 
 bool Object::addMember(std::string_view name, Object* target) {
     target->incrementRefCount();
-    if (dead_ || members_.find(name) != members_.end()) return false;
+    if (dead_ || members_.find(name)) return false;
     insertMember(name, target, true);
     return true;
 }
 
 bool Object::addRegistryMember(std::string_view name, Object* target) {
-    if (dead_ || members_.find(name) != members_.end()) return false;
+    if (dead_ || members_.find(name)) return false;
     insertMember(name, target, false);
     return true;
 }
@@ -94,15 +90,15 @@ bool Object::setMember(std::string_view name, Object* target) {
     target->incrementRefCount();
     if (dead_) return true;
     if (name == "<id>") rekeyRegistryEntry(target);
-    auto it = members_.find(name);
-    if (it != members_.end()) eraseMember(it);
+    Member old;
+    if (members_.erase(name, old)) dropMember(old);
     insertMember(name, target, true);
     return true;
 }
 
 void Object::removeMember(std::string_view name) {
-    auto it = members_.find(name);
-    if (it != members_.end()) eraseMember(it);
+    Member old;
+    if (members_.erase(name, old)) dropMember(old);
 }
 
 bool Object::isOwnSuper() {
@@ -121,27 +117,13 @@ Object* Object::findMemberOwner(std::string_view name) {
     return owner;
 }
 
-Member* Object::firstMember() { return members_.empty() ? nullptr : &members_.begin()->second; }
+Member* Object::firstMember() { return members_.first(); }
 
-Member* Object::memberAfterKey(std::string_view key) {
-    auto it = members_.find(key);
-    if (it == members_.end() || ++it == members_.end()) return nullptr;
-    return &it->second;
-}
+Member* Object::memberAfterKey(std::string_view key) { return members_.after(key); }
 
-Member* Object::findMemberByTarget(const Object* target) {
-    for (auto& [key, member] : members_)
-        if (member.target == target) return &member;
-    return nullptr;
-}
+Member* Object::findMemberByTarget(const Object* target) { return members_.findTarget(target); }
 
-Member* Object::memberAfterTarget(const Object* target) {
-    for (auto it = members_.begin(); it != members_.end(); ++it) {
-        if (it->second.target != target) continue;
-        return ++it == members_.end() ? nullptr : &it->second;
-    }
-    return nullptr;
-}
+Member* Object::memberAfterTarget(const Object* target) { return members_.afterTarget(target); }
 
 void Object::lockTwoPoints() {
     if (!dead_) twoPointsLocked_ = true;
@@ -154,13 +136,14 @@ void Object::unlockTwoPoints() {
 void Object::enter(Thread* thread) {
     if (dead_) return;
     thread->setWaiting(true);
-    waiters_.push_back(thread);
+    if (!waiters_) waiters_ = std::make_unique<std::vector<Thread*>>();
+    waiters_->push_back(thread);
 }
 
 void Object::exit() {
-    if (dead_ || waiters_.empty()) return;
-    Thread* thread = waiters_.back();
-    waiters_.pop_back();
+    if (dead_ || !waiters_ || waiters_->empty()) return;
+    Thread* thread = waiters_->back();
+    waiters_->pop_back();
     thread->setWaiting(false);
 }
 
@@ -173,9 +156,10 @@ PrimitiveStringObject* Object::asPrimitive() {
 }
 
 void Object::releaseMembers() {
-    while (!members_.empty()) eraseMember(members_.begin());
-    waiters_.clear();
-    waiters_.shrink_to_fit();
+    Member member;
+    while (members_.popFirst(member)) dropMember(member);
+    members_.clear();
+    waiters_.reset();
 }
 
 void Object::kill() {

@@ -2,25 +2,16 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-class Object;
+#include "vm/object/MemberTable.h"
+
 class Thread;
 class StringObject;
 class PrimitiveStringObject;
-
-// One member of an object. Every member counts on its target except the object registry's
-// entries, which are registry references and leave the count alone.
-struct Member {
-    Object* target;
-    bool counted;
-};
-
-// Members sort by unsigned bytes, a proper prefix first: exactly std::string's own order.
-using MemberMap = std::map<std::string, Member, std::less<>>;
 
 class Object {
 public:
@@ -56,7 +47,9 @@ public:
     Member* memberAfterKey(std::string_view key);
     Member* findMemberByTarget(const Object* target);
     Member* memberAfterTarget(const Object* target);
-    const MemberMap& members() const { return members_; }
+    // Visits the members in key order: unsigned bytes, a proper prefix first.
+    template <class Visit> void forEachMember(Visit visit) const { members_.forEach(visit); }
+    std::size_t memberCount() const { return members_.size(); }
 
     void incrementRefCount() { refCount_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(refCount_) + 1u); }
     void decrementRefCount() { refCount_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(refCount_) - 1u); }
@@ -87,7 +80,7 @@ protected:
 
 private:
     void insertMember(std::string_view name, Object* target, bool counted);
-    void eraseMember(MemberMap::iterator it);
+    void dropMember(const Member& member);
     void rekeyRegistryEntry(Object* newId);
     void releaseMembers();
 
@@ -95,6 +88,6 @@ private:
     bool twoPointsLocked_ = false;
     bool dead_ = false;
     std::uint32_t registryEntries_ = 0;
-    MemberMap members_;
-    std::vector<Thread*> waiters_;
+    MemberTable members_;
+    std::unique_ptr<std::vector<Thread*>> waiters_; // rarely used: made by the first enter
 };

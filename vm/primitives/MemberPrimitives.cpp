@@ -22,8 +22,9 @@ void unregister(Object* object) {
     }
     if (object->registryEntries() == 0) return;
     std::vector<std::string> keys;
-    for (const auto& [key, member] : registry->members())
+    registry->forEachMember([&](const std::string& key, const Member& member) {
         if (member.target == object) keys.push_back(key);
+    });
     for (const std::string& key : keys) registry->removeMember(key);
 }
 

@@ -1,0 +1,67 @@
+// Member tables keep key order and every operation across the move from array to tree.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <set>
+
+#include "vm/object/MemberTable.h"
+
+namespace {
+
+std::vector<std::string> keysOf(const MemberTable& table) {
+    std::vector<std::string> keys;
+    table.forEach([&](const std::string& key, const Member&) { keys.push_back(key); });
+    return keys;
+}
+
+// Drives a table and a reference std::set with the same random edits, at sizes on both sides
+// of the switch to a tree.
+TEST(MemberTableTest, MatchesAnOrderedSetThroughRandomEdits) {
+    auto* a = reinterpret_cast<Object*>(0x10);
+    auto* b = reinterpret_cast<Object*>(0x20);
+    for (int limit : {5, 16, 17, 200}) {
+        MemberTable table;
+        std::set<std::string> expected;
+        std::mt19937 random(static_cast<unsigned>(limit));
+        for (int step = 0; step < 2000; ++step) {
+            std::string key = "k" + std::to_string(random() % static_cast<unsigned>(limit));
+            if (random() % 3 == 0) {
+                Member removed{};
+                EXPECT_EQ(table.erase(key, removed), expected.erase(key) == 1);
+            } else {
+                bool inserted = table.insert(key, Member{key.size() % 2 ? a : b, true});
+                EXPECT_EQ(inserted, expected.insert(key).second);
+            }
+            ASSERT_EQ(table.size(), expected.size());
+        }
+        EXPECT_EQ(keysOf(table), std::vector<std::string>(expected.begin(), expected.end()));
+        for (auto it = expected.begin(); it != expected.end(); ++it) {
+            auto next = std::next(it);
+            Member* after = table.after(*it);
+            EXPECT_EQ(after == nullptr, next == expected.end());
+            if (after) {
+                EXPECT_EQ(after, table.find(*next));
+            }
+        }
+        EXPECT_EQ(table.after("absent"), nullptr);
+        Member first{};
+        while (table.popFirst(first)) expected.erase(expected.begin());
+        EXPECT_TRUE(expected.empty());
+        EXPECT_EQ(table.first(), nullptr);
+    }
+}
+
+TEST(MemberTableTest, TargetsAreFoundInKeyOrder) {
+    auto* x = reinterpret_cast<Object*>(0x10);
+    auto* y = reinterpret_cast<Object*>(0x20);
+    for (int count : {4, 40}) {
+        MemberTable table;
+        for (int i = count - 1; i >= 0; --i) table.insert("m" + std::to_string(100 + i), Member{i % 2 ? y : x, true});
+        EXPECT_EQ(table.findTarget(y), table.find("m101"));
+        EXPECT_EQ(table.afterTarget(y), table.find("m102"));
+        EXPECT_EQ(table.afterTarget(reinterpret_cast<Object*>(0x30)), nullptr);
+    }
+}
+
+} // namespace
