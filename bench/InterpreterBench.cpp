@@ -12,13 +12,22 @@
 
 namespace {
 
+// A fresh world and its interpreter thread, as a run has them after loading.
+struct World {
+    World() {
+        Heap::instance().clear();
+        Heap::instance().setSystem(Heap::instance().make<Object>());
+        buildWorld(pool.globalContext());
+        thread = pool.makeThread();
+    }
+    ThreadPool pool{nullptr};
+    Thread* thread = nullptr;
+};
+
 // A global name looked up under `depth` pushed contexts: the cost must not grow with depth.
 void lookupGlobalUnderContexts(benchmark::State& state) {
-    Heap::instance().clear();
-    Heap::instance().setSystem(Heap::instance().make<Object>());
-    ThreadPool pool(nullptr);
-    buildWorld(pool.globalContext());
-    Thread* thread = pool.makeThread();
+    World world;
+    Thread* thread = world.thread;
     Object* nil = thread->lookup("nil")->target();
     for (int64_t i = 0; i < state.range(0); ++i) {
         thread->pushNewContext();
@@ -31,11 +40,8 @@ BENCHMARK(lookupGlobalUnderContexts)->Arg(1)->Arg(1000)->Arg(1000000);
 
 // Inherited member lookup from a string literal up to nil.
 void lookupInheritedMember(benchmark::State& state) {
-    Heap::instance().clear();
-    Heap::instance().setSystem(Heap::instance().make<Object>());
-    ThreadPool pool(nullptr);
-    buildWorld(pool.globalContext());
-    Thread* thread = pool.makeThread();
+    World world;
+    Thread* thread = world.thread;
     StringObject* literal = makeLiteralObject("<x>", thread->lookup("String")->target());
     for (auto _ : state) benchmark::DoNotOptimize(literal->lookupMember("<print>"));
 }
@@ -43,11 +49,8 @@ BENCHMARK(lookupInheritedMember);
 
 // One statement, parsed and executed: an assignment in the global context.
 void stepAssignments(benchmark::State& state) {
-    Heap::instance().clear();
-    Heap::instance().setSystem(Heap::instance().make<Object>());
-    ThreadPool pool(nullptr);
-    buildWorld(pool.globalContext());
-    Thread* thread = pool.makeThread();
+    World world;
+    Thread* thread = world.thread;
     std::string text;
     for (int i = 0; i < 100000; ++i) text += "x <- nil ; ";
     for (auto _ : state) {
