@@ -22,6 +22,10 @@ bool MemberTable::insert(std::string_view key, Member member) {
     auto it = lowerBound(key);
     if (it != small_.end() && it->first == key) return false;
     if (small_.size() < smallLimit) {
+        if (small_.empty()) {
+            small_.reserve(2); // <id> and <super>: what most objects ever hold
+            it = small_.begin();
+        }
         small_.emplace(it, std::string(key), member);
         return true;
     }

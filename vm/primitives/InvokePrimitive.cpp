@@ -29,7 +29,7 @@ const std::string* parameterText(Thread& thread, const std::string& name, Object
 } // namespace
 
 void InvokePrimitiveStringObject::execute(Thread& thread, const std::string&, const std::string&,
-                                          const std::string& resultName, ParameterList parameters) {
+                                          const std::string& resultName, const ParameterList& parameters) {
     Reference* nil = thread.lookup("nil");
     if (!nil) return;
     Reference* string = thread.lookup("String");

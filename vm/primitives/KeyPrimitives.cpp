@@ -5,7 +5,7 @@
 #include "vm/statements/ParameterBinding.h"
 
 void FirstKeyPrimitiveStringObject::execute(Thread& thread, const std::string& receiverName, const std::string&,
-                                            const std::string& resultName, ParameterList) {
+                                            const std::string& resultName, const ParameterList&) {
     Object* object = receiver(thread, receiverName);
     ResultCall call;
     if (!object || !beginResult(thread, resultName, false, call)) return;
@@ -16,7 +16,7 @@ void FirstKeyPrimitiveStringObject::execute(Thread& thread, const std::string& r
 // Key mode for a literal: the member after that key. Value mode for a name: the member after
 // the first one that refers to what the name denotes.
 void NextKeyPrimitiveStringObject::execute(Thread& thread, const std::string& receiverName, const std::string&,
-                                           const std::string& resultName, ParameterList parameters) {
+                                           const std::string& resultName, const ParameterList& parameters) {
     ResultCall call;
     if (!beginResult(thread, resultName, true, call)) return;
     Object* object = receiver(thread, receiverName);
@@ -34,7 +34,7 @@ void NextKeyPrimitiveStringObject::execute(Thread& thread, const std::string& re
 }
 
 void GetRefCountPrimitiveStringObject::execute(Thread& thread, const std::string& receiverName, const std::string&,
-                                               const std::string& resultName, ParameterList) {
+                                               const std::string& resultName, const ParameterList&) {
     Object* object = receiver(thread, receiverName);
     ResultCall call;
     if (!object || !beginResult(thread, resultName, false, call)) return;

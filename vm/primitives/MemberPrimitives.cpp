@@ -31,7 +31,7 @@ void unregister(Object* object) {
 } // namespace
 
 void NewPrimitiveStringObject::execute(Thread& thread, const std::string&, const std::string&,
-                                       const std::string& resultName, ParameterList) {
+                                       const std::string& resultName, const ParameterList&) {
     ResultCall call;
     if (!beginResult(thread, resultName, true, call)) return;
     std::string id = newObjectId();
@@ -43,7 +43,7 @@ void NewPrimitiveStringObject::execute(Thread& thread, const std::string&, const
 }
 
 void DeletePrimitiveStringObject::execute(Thread& thread, const std::string& receiverName, const std::string&,
-                                          const std::string&, ParameterList) {
+                                          const std::string&, const ParameterList&) {
     Reference* binding = thread.lookup(receiverName);
     if (!binding) return;
     Object* object = binding->target();
@@ -53,7 +53,7 @@ void DeletePrimitiveStringObject::execute(Thread& thread, const std::string& rec
 }
 
 void SetPrimitiveStringObject::execute(Thread& thread, const std::string& receiverName, const std::string&,
-                                       const std::string&, ParameterList parameters) {
+                                       const std::string&, const ParameterList& parameters) {
     Reference* string = thread.lookup("String");
     if (!string || parameters.size() != 2) return;
     const std::string& key = parameters[0];
@@ -75,7 +75,7 @@ void SetPrimitiveStringObject::execute(Thread& thread, const std::string& receiv
 }
 
 void GetPrimitiveStringObject::execute(Thread& thread, const std::string& receiverName, const std::string&,
-                                       const std::string& resultName, ParameterList parameters) {
+                                       const std::string& resultName, const ParameterList& parameters) {
     ResultCall call;
     if (!beginResult(thread, resultName, true, call)) return;
     if (parameters.size() != 1) {
@@ -91,7 +91,7 @@ void GetPrimitiveStringObject::execute(Thread& thread, const std::string& receiv
 }
 
 void HasPrimitiveStringObject::execute(Thread& thread, const std::string& receiverName, const std::string&,
-                                       const std::string& resultName, ParameterList parameters) {
+                                       const std::string& resultName, const ParameterList& parameters) {
     ResultCall call;
     if (!beginResult(thread, resultName, true, call) || parameters.size() != 1) return;
     Object* key = resolveParameter(thread, parameters[0], call.string->target());
@@ -104,7 +104,7 @@ void HasPrimitiveStringObject::execute(Thread& thread, const std::string& receiv
 }
 
 void RemovePrimitiveStringObject::execute(Thread& thread, const std::string& receiverName, const std::string&,
-                                          const std::string&, ParameterList parameters) {
+                                          const std::string&, const ParameterList& parameters) {
     Reference* string = thread.lookup("String");
     if (!string || parameters.size() != 1) return;
     Object* key = resolveParameter(thread, parameters[0], string->target());

@@ -10,7 +10,7 @@ PrimitiveStringObject::PrimitiveStringObject(std::string_view text) : StringObje
 PrimitiveStringObject::~PrimitiveStringObject() = default;
 
 void PrimitiveStringObject::execute(Thread&, const std::string&, const std::string&, const std::string&,
-                                    ParameterList) {}
+                                    const ParameterList&) {}
 
 bool PrimitiveStringObject::beginResult(Thread& thread, const std::string& resultName, bool stringFirst,
                                         ResultCall& call) {

@@ -34,9 +34,10 @@ public:
     ~PrimitiveStringObject() override;
 
     // receiverName and memberName as written in the calling statement; resultName its target
-    // (empty for the asynchronous form); parameters the names written between the parentheses.
+    // (empty for the asynchronous form); parameters the names written between the parentheses,
+    // which no primitive changes.
     virtual void execute(Thread& thread, const std::string& receiverName, const std::string& memberName,
-                         const std::string& resultName, ParameterList parameters);
+                         const std::string& resultName, const ParameterList& parameters);
 
 protected:
     // The start that every primitive delivering a result shares: "nil" bound, a result name given,
@@ -62,7 +63,7 @@ protected:
     public:                                                                                                      \
         Name##PrimitiveStringObject() : PrimitiveStringObject(text) {}                                           \
         void execute(Thread& thread, const std::string& receiverName, const std::string& memberName,             \
-                     const std::string& resultName, ParameterList parameters) override;                          \
+                     const std::string& resultName, const ParameterList& parameters) override;                          \
     };
 ORVEX_PRIMITIVES(ORVEX_DECLARE_PRIMITIVE)
 #undef ORVEX_DECLARE_PRIMITIVE

@@ -49,6 +49,7 @@ bool Context::isBound(std::string_view name) const {
 }
 
 void Context::bind(std::string_view name, Reference* reference) {
+    if (bindings_.empty()) bindings_.reserve(4); // a call's frame: params, sender, mySelf, return
     bindings_.push_back(Binding{std::string(name), reference});
     if (!reference) {
         ++unboundCount_;

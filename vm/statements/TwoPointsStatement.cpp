@@ -12,7 +12,7 @@ bool TwoPointsStatement::intercepts(Object* receiver) {
     return receiver->getMember("<:>") && !receiver->isTwoPointsLocked();
 }
 
-void TwoPointsStatement::twoPointsCall(Object* code, Reference* result, ParameterList parameters, bool access,
+void TwoPointsStatement::twoPointsCall(Object* code, Reference* result, const ParameterList& parameters, bool access,
                                        bool synchronous) {
     Reference* string = thread_->lookup("String");
     if (!string) return;

@@ -18,7 +18,8 @@ protected:
     // Whether the receiver's own <:> member takes this statement over.
     static bool intercepts(Object* receiver);
     // Runs code (the receiver's <:>) as a child evaluation that stands for the statement.
-    void twoPointsCall(Object* code, Reference* result, ParameterList parameters, bool access, bool synchronous);
+    void twoPointsCall(Object* code, Reference* result, const ParameterList& parameters, bool access,
+                       bool synchronous);
 
     // Working storage of one execution: targets only, never owned.
     Object* object_ = nullptr;

@@ -142,6 +142,7 @@ bool Parser::parseParameterList(ParameterList& list) {
 
 bool Parser::parseParameter(ParameterList& list) {
     if (!isName(lexer_.getToken())) return false;
+    if (list.empty()) list.reserve(4);
     list.push_back(lexer_.takeText());
     lexer_.nextToken();
     return true;
