@@ -10,19 +10,20 @@ Context::Context() = default;
 
 Context::~Context() {
     for (const Binding& binding : bindings_) {
-        if (thread_ && binding.reference) thread_->unindex(this, binding.name);
+        if (thread_ && binding.reference) thread_->unindex(this, *binding.entry);
         releaseBinding(binding);
     }
 }
 
 void Context::releaseBinding(const Binding& binding) {
     if (!binding.reference) return;
-    if (binding.name != "return") binding.reference->release();
+    if (binding.entry->first != "return") binding.reference->release();
     binding.reference->unhold();
 }
 
 const Context::Binding* Context::find(std::string_view name) const {
-    auto it = std::find_if(bindings_.begin(), bindings_.end(), [&](const Binding& b) { return b.name == name; });
+    auto it = std::find_if(bindings_.begin(), bindings_.end(),
+                           [&](const Binding& b) { return b.entry->first == name; });
     return it == bindings_.end() ? nullptr : &*it;
 }
 
@@ -31,7 +32,7 @@ Reference* Context::getReference(std::string_view name) const {
         const Binding* binding = find(name);
         return binding ? binding->reference : nullptr;
     }
-    const Thread::NameSlot* slot = thread_->slot(name);
+    const NameSlot* slot = thread_->slot(name);
     if (!slot) return nullptr;
     if (depth_ == 0) return slot->bottom;
     for (auto it = slot->stacked.rbegin(); it != slot->stacked.rend(); ++it) {
@@ -49,14 +50,21 @@ bool Context::isBound(std::string_view name) const {
 }
 
 void Context::bind(std::string_view name, Reference* reference) {
+    NameEntry* entry;
+    if (thread_) {
+        entry = &thread_->entry(name);
+    } else {
+        ownEntries_.push_back(std::make_unique<NameEntry>(std::string(name), NameSlot{}));
+        entry = ownEntries_.back().get();
+    }
     if (bindings_.empty()) bindings_.reserve(4); // a call's frame: params, sender, mySelf, return
-    bindings_.push_back(Binding{std::string(name), reference});
+    bindings_.push_back(Binding{entry, reference});
     if (!reference) {
         ++unboundCount_;
         return;
     }
     reference->hold();
-    if (thread_) thread_->index(this, bindings_.back().name, reference);
+    if (thread_) thread_->index(this, *entry, reference);
 }
 
 bool Context::addReference(std::string_view name, Object* target) {
@@ -75,7 +83,8 @@ bool Context::addSharedReference(std::string_view name, Reference* reference) {
 }
 
 void Context::discardBinding(std::string_view name) {
-    auto it = std::find_if(bindings_.begin(), bindings_.end(), [&](const Binding& b) { return b.name == name; });
+    auto it = std::find_if(bindings_.begin(), bindings_.end(),
+                           [&](const Binding& b) { return b.entry->first == name; });
     if (it == bindings_.end()) return;
     Binding binding = std::move(*it);
     *it = std::move(bindings_.back());
@@ -84,6 +93,6 @@ void Context::discardBinding(std::string_view name) {
         --unboundCount_;
         return;
     }
-    if (thread_) thread_->unindex(this, binding.name);
+    if (thread_) thread_->unindex(this, *binding.entry);
     binding.reference->unhold();
 }

@@ -1,9 +1,12 @@
 // Contexts: sets of name bindings with add-if-absent insertion.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "vm/runtime/NameSlot.h"
 
 class Object;
 class Reference;
@@ -33,8 +36,10 @@ public:
 
 private:
     friend class Thread;
+    // On a thread, a binding's name is the thread's entry for it: no copy of the name per
+    // context, and no hashing to unbind it when the context is popped.
     struct Binding {
-        std::string name;
+        NameEntry* entry;
         Reference* reference; // null: bound to no reference
     };
     void bind(std::string_view name, Reference* reference);
@@ -42,6 +47,7 @@ private:
     static void releaseBinding(const Binding& binding);
 
     std::vector<Binding> bindings_;
+    std::vector<std::unique_ptr<NameEntry>> ownEntries_; // the names, while on no thread
     std::size_t unboundCount_ = 0; // bindings to no reference, which the thread's index leaves out
     Thread* thread_ = nullptr;     // the thread whose stack holds this context, which indexes it
     std::size_t depth_ = 0;        // position on that stack; 0 is the bottom (global) context

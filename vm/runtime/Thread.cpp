@@ -7,15 +7,25 @@ Thread::Thread(ThreadPool* pool) : pool_(pool) {}
 
 Thread::~Thread() {
     while (contexts_.size() > 1) popContext();
-    if (!contexts_.empty()) contexts_.back()->thread_ = nullptr;
+    if (contexts_.empty()) return;
+    // The bottom context outlives the thread: it takes its names back.
+    Context* bottom = contexts_.back();
+    for (Context::Binding& binding : bottom->bindings_) {
+        bottom->ownEntries_.push_back(std::make_unique<NameEntry>(binding.entry->first, NameSlot{}));
+        binding.entry = bottom->ownEntries_.back().get();
+    }
+    bottom->thread_ = nullptr;
 }
 
 void Thread::pushContext(Context* context) {
     context->thread_ = this;
     context->depth_ = contexts_.size();
     contexts_.push_back(context);
-    for (const Context::Binding& binding : context->bindings_)
-        if (binding.reference) index(context, binding.name, binding.reference);
+    for (Context::Binding& binding : context->bindings_) {
+        binding.entry = &entry(binding.entry->first);
+        if (binding.reference) index(context, *binding.entry, binding.reference);
+    }
+    context->ownEntries_.clear();
 }
 
 void Thread::pushNewContext() { pushContext(new Context); }
@@ -28,7 +38,7 @@ void Thread::popContext() {
     contexts_.pop_back();
 }
 
-const Thread::NameSlot* Thread::slot(std::string_view name) const {
+const NameSlot* Thread::slot(std::string_view name) const {
     std::size_t hash = NameHash{}(name);
     CachedSlot& cached = cache_[hash % cacheSize];
     if (cached.slot && cached.hash == hash && *cached.name == name) return cached.slot;
@@ -51,10 +61,14 @@ Context* Thread::contextOf(std::string_view name) const {
     return s->bottom ? contexts_.front() : nullptr;
 }
 
-void Thread::index(Context* context, const std::string& name, Reference* reference) {
+NameEntry& Thread::entry(std::string_view name) {
     auto it = names_.find(name);
-    if (it == names_.end()) it = names_.emplace(name, NameSlot{}).first;
-    NameSlot& s = it->second;
+    if (it == names_.end()) it = names_.emplace(std::string(name), NameSlot{}).first;
+    return *it;
+}
+
+void Thread::index(Context* context, NameEntry& entry, Reference* reference) {
+    NameSlot& s = entry.second;
     if (context->depth_ == 0) {
         s.bottom = reference;
         return;
@@ -62,13 +76,11 @@ void Thread::index(Context* context, const std::string& name, Reference* referen
     // Bindings are made in the top context, so this is a push; the search only guards the order.
     auto pos = s.stacked.end();
     while (pos != s.stacked.begin() && (pos - 1)->context->depth_ > context->depth_) --pos;
-    s.stacked.insert(pos, Holder{context, reference});
+    s.stacked.insert(pos, NameSlot::Holder{context, reference});
 }
 
-void Thread::unindex(Context* context, std::string_view name) {
-    auto it = names_.find(name);
-    if (it == names_.end()) return;
-    NameSlot& s = it->second;
+void Thread::unindex(Context* context, NameEntry& entry) {
+    NameSlot& s = entry.second;
     if (context->depth_ == 0) {
         s.bottom = nullptr;
         return;

@@ -38,21 +38,15 @@ public:
 
 private:
     friend class Context;
-    struct Holder {
-        Context* context;
-        Reference* reference;
-    };
-    // The bindings of one name: the bottom context's, then those of pushed contexts, innermost last.
-    struct NameSlot {
-        Reference* bottom = nullptr;
-        std::vector<Holder> stacked;
-    };
     struct NameHash {
         using is_transparent = void;
         std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
     };
-    void index(Context* context, const std::string& name, Reference* reference);
-    void unindex(Context* context, std::string_view name);
+    // The thread's entry for name, made on first use; entries are never erased, so a pointer to
+    // one stays valid for the thread's life.
+    NameEntry& entry(std::string_view name);
+    void index(Context* context, NameEntry& entry, Reference* reference);
+    void unindex(Context* context, NameEntry& entry);
     const NameSlot* slot(std::string_view name) const;
 
     // The names a program uses over and over ("nil", "String", "params") sit in a small
