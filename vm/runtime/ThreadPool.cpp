@@ -41,24 +41,30 @@ Evaluation* ThreadPool::addEvaluation(CharStream stream, Thread* thread) {
 
 // One pass visits the list in order; evaluations added during the pass are visited in it too.
 // Finished ones are dropped in place, so removal keeps the pass linear.
-void ThreadPool::run() {
+bool ThreadPool::run(const std::function<bool()>& budget) {
+    bool spent = false;
     for (;;) {
-        if (evaluations_.empty()) return;
+        if (evaluations_.empty()) return true;
         bool stepped = false;
         std::size_t kept = 0;
         for (std::size_t i = 0; i < evaluations_.size(); ++i) {
             Evaluation* evaluation = evaluations_[i];
-            if (!evaluation->thread()->waiting()) {
+            if (!spent && !evaluation->thread()->waiting()) {
                 if (evaluation->finished()) {
                     delete evaluation;
                     continue;
                 }
-                evaluation->step();
-                stepped = true;
+                if (budget && !budget()) {
+                    spent = true;
+                } else {
+                    evaluation->step();
+                    stepped = true;
+                }
             }
             evaluations_[kept++] = evaluation;
         }
         evaluations_.resize(kept);
-        if (!stepped) return;
+        if (spent) return false;
+        if (!stepped) return true;
     }
 }

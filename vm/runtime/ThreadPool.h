@@ -2,6 +2,7 @@
 // the asynchronous evaluations one statement at a time.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,8 +24,9 @@ public:
 
     // Builds the world and runs the image to its end, when the image file opens.
     void load(const std::string& imageName);
-    // Steps the pooled evaluations in passes until none is left or none can run.
-    void run();
+    // Steps the pooled evaluations in passes until none is left or none can run, and then answers
+    // true. A budget, when given, is asked before every step; its false ends the run there.
+    bool run(const std::function<bool()>& budget = {});
     Evaluation* addEvaluation(CharStream stream, Thread* thread);
 
     Evaluation* currentEvaluation() const { return currentEvaluation_; }
