@@ -300,6 +300,16 @@ int run(const std::wstring& command, const wchar_t* argument) {
         resources(expect, argument);
     } else if (command == L"wait-exit") {
         expectServerExit(expect);
+    } else if (command == L"end-servers") {
+        // Ends the servers that failed to end by themselves, so that later tests start clean.
+        for (DWORD id : ServerProcesses().running()) {
+            HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+            if (!process) continue;
+            TerminateProcess(process, 1);
+            WaitForSingleObject(process, 5000);
+            CloseHandle(process);
+        }
+        return 0;
     } else if (command == L"count-servers") {
         std::printf("%zu server(s) running\n", ServerProcesses().running().size());
         return static_cast<int>(ServerProcesses().running().size());

@@ -47,6 +47,17 @@ expect_exit() {
     [ "$got" = "$want" ] || fail "'$*' exited with $got, want $want"
 }
 
+# Every server of the session must end by itself. One that does not is a failure, and is then
+# ended here, with rpcss reset (it would keep the dead server's class registration), so that it
+# does not fail every later test of the session as well.
+servers_exit() {
+    if ! client wait-exit; then
+        fail "a server did not end by itself"
+        client end-servers >/dev/null
+        run_wine net stop rpcss >/dev/null 2>&1
+    fi
+}
+
 # The registry under the given keys, one line per key ("KEY|") and per value ("KEY|NAME|TYPE|DATA"),
 # with HKCR and HKLM spelt short.
 dump_registry() {
@@ -215,12 +226,12 @@ case_service_lifetime() {
     expect_exit 1 client count-servers
     expect_exit 0 run_wine net stop OrvexExtern
     expect_service_state STOPPED
-    expect_exit 0 client wait-exit
+    servers_exit
 
     expect_exit 0 client bad-input
     expect_service_state RUNNING
     expect_exit 0 run_wine net stop OrvexExtern
-    expect_exit 0 client wait-exit
+    servers_exit
     expect_exit 0 server -RegServer
 }
 
@@ -264,7 +275,7 @@ case_script() {
     script=$(windows_path "$SCRIPT_DIR/$1")
     run_wine cscript //nologo "$script" | tr -d '\r' | tee "$work/script.out"
     grep -q "$2" "$work/script.out" || fail "$1 did not print $2"
-    expect_exit 0 client wait-exit
+    servers_exit
 }
 
 case_name=${1:?usage: extern-tests.sh CASE [ARGUMENTS]}
