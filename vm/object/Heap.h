@@ -21,8 +21,6 @@ public:
     Object* system() const { return system_; }
     void setSystem(Object* system) { system_ = system; }
 
-    std::size_t size() const { return objects_.size(); }
-
     // Frees every object. Members are dropped first so that no count is touched on freed memory.
     void clear();
 
