@@ -20,6 +20,10 @@ const std::vector<OperationExample> operationExamples = {
     {L"String", L"<*>", L"<1000.0>", L"<1000>", L"<1e+006.0>"},
     {L"String", L"<+>", L"<1234567.0>", L"<0>", L"<1.23457e+006.0>"},
     {L"String", L"<*>", L"<100000.0>", L"<100000>", L"<1e+010>"},
+    {L"String", L"<+>", L"<123456.5>", L"<0.0>", L"<123456>"},
+    {L"String", L"<*>", L"<-0>", L"<2.5>", L"<0.0>"},
+    {L"String", L"</>", L"<-1.5>", L"<-0>", L"<-inf>"},
+    {L"String", L"<+>", L"<2147483648>", L"<0.0>", L"<2.14748e+009>"},
     // Concatenation and its operands.
     {L"String", L"<+>", L"<ab>", L"<cd>", L"<abcd>"},
     {L"String", L"<->", L"<ab>", L"<cd>", L"nil"},

@@ -80,7 +80,7 @@ void Object::rekeyRegistryEntry(Object* newId) {
     Object* registry = currentRegistry();
     if (!oldText || !registry) return;
     Member* entry = registry->getMember(oldText->text());
-    if (!entry) return;
+    if (!entry || entry->counted) return; // a counted member under that key is the registry's own
     Object* registered = entry->target;
     registry->removeMember(oldText->text());
     if (StringObject* newText = newId->asStringObject()) registry->addRegistryMember(newText->text(), registered);

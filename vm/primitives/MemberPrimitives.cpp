@@ -9,21 +9,22 @@
 
 namespace {
 
-// Every entry of the registry that names a deleted object goes with it. The count of registry
-// references on the object says whether there is any to look for, so most deletions skip the scan.
+// Every registry reference that names a deleted object goes with it; the registry's counted members
+// (its own <id> and <super>, members a program set) stay and now refer to a dead object. The count
+// of registry references on the object says whether there is any to look for, so most deletions
+// skip the scan, and a string object's own entry, under its text, is looked at first.
 void unregister(Object* object) {
     Object* system = Heap::instance().system();
     Member* objects = system ? system->getMember("<objects>") : nullptr;
     if (!objects || object->registryEntries() == 0) return;
     Object* registry = objects->target;
-    if (StringObject* string = object->asStringObject()) {
-        Member* entry = registry->getMember(string->text());
-        if (entry && entry->target == object) registry->removeMember(string->text());
-    }
+    auto isEntryOf = [object](const Member* member) { return member && !member->counted && member->target == object; };
+    if (StringObject* string = object->asStringObject())
+        if (isEntryOf(registry->getMember(string->text()))) registry->removeMember(string->text());
     if (object->registryEntries() == 0) return;
     std::vector<std::string> keys;
     registry->forEachMember([&](const std::string& key, const Member& member) {
-        if (member.target == object) keys.push_back(key);
+        if (isEntryOf(&member)) keys.push_back(key);
     });
     for (const std::string& key : keys) registry->removeMember(key);
 }
