@@ -18,7 +18,7 @@ struct World {
         Heap::instance().clear();
         Heap::instance().setSystem(Heap::instance().make<Object>());
         buildWorld(pool.globalContext());
-        thread = pool.makeThread();
+        thread = pool.thread();
     }
     ThreadPool pool{nullptr};
     Thread* thread = nullptr;

@@ -5,8 +5,8 @@
 #include <optional>
 #include <string_view>
 
-// The operation set's helpers live in their own namespace: OrvexVM links this library beside its own
-// name helpers, some of which share these names.
+// The operation set's helpers live in their own namespace; OrvexVM's name helpers take the two
+// literal tests from here.
 namespace operations {
 
 // The number forms are exclusive: a float literal has a '.', an integer literal has none.
@@ -17,6 +17,9 @@ bool isStringLiteral(std::string_view text);
 
 // The text without its first and last byte, whether or not it is a literal; empty below two bytes.
 std::string_view innerText(std::string_view text);
+
+// The inner text of a string literal; any other text as it is.
+std::string_view unquote(std::string_view text);
 
 NumberForm numberForm(std::string_view text);
 

@@ -11,10 +11,9 @@ using ContextTest = WorldFixture;
 TEST_F(ContextTest, InnermostBindingWinsAndPopUnbinds) {
     Object* outer = Heap::instance().make<Object>("a");
     Object* inner = Heap::instance().make<Object>("b");
-    Context global;
-    global.addReference("x", outer);
     Thread thread(pool_.get());
-    thread.pushContext(&global);
+    Context& global = thread.bottomContext();
+    global.addReference("x", outer);
     thread.pushNewContext();
     EXPECT_EQ(thread.lookup("x")->target(), outer);
     thread.currentContext()->addReference("x", inner);
@@ -31,9 +30,8 @@ TEST_F(ContextTest, InnermostBindingWinsAndPopUnbinds) {
 
 TEST_F(ContextTest, BindingToNoneIsBoundButNotFound) {
     Object* o = Heap::instance().make<Object>("a");
-    Context global;
     Thread thread(pool_.get());
-    thread.pushContext(&global);
+    Context& global = thread.bottomContext();
     global.addReference("return", o);
     thread.pushNewContext();
     Context* top = thread.currentContext();
@@ -47,9 +45,8 @@ TEST_F(ContextTest, BindingToNoneIsBoundButNotFound) {
 TEST_F(ContextTest, ReturnSharesTheCallersReference) {
     Object* nil = Heap::instance().make<Object>("nil");
     Object* result = Heap::instance().make<Object>("r");
-    Context global;
     Thread thread(pool_.get());
-    thread.pushContext(&global);
+    Context& global = thread.bottomContext();
     global.addReference("y", nil);
     Reference* y = global.getReference("y");
     thread.pushNewContext();
@@ -71,10 +68,8 @@ TEST_F(ContextTest, ReturnSharesTheCallersReference) {
 
 TEST_F(ContextTest, LookupOfGlobalsDoesNotDependOnDepth) {
     Object* o = Heap::instance().make<Object>("a");
-    Context global;
-    global.addReference("nil", o);
     Thread thread(pool_.get());
-    thread.pushContext(&global);
+    thread.bottomContext().addReference("nil", o);
     for (int i = 0; i < 100000; ++i) {
         thread.pushNewContext();
         thread.currentContext()->addReference("params", o);

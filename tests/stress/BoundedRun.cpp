@@ -58,7 +58,7 @@ RunOutcome runBounded(std::string_view text, const StepBudget& budget, const std
         try {
             ThreadPool pool(&output);
             buildWorld(pool.globalContext());
-            Thread* thread = pool.makeThread();
+            Thread* thread = pool.thread();
             {
                 // Like load: the waiting mark is not consulted for the main evaluation.
                 Evaluation main(CharStream::copy(text), thread);

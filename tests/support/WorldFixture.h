@@ -45,12 +45,14 @@ protected:
     // Builds the world and the interpreter thread over the global context.
     Thread* buildWorld() {
         ::buildWorld(pool_->globalContext());
-        return pool_->makeThread();
+        return pool_->thread();
     }
+
+    bool worldBuilt() const { return pool_->globalContext().size() != 0; }
 
     // Runs text as the main evaluation, then the pool; returns what was printed.
     std::string run(const std::string& text) {
-        Thread* thread = pool_->thread() ? pool_->thread() : buildWorld();
+        Thread* thread = worldBuilt() ? pool_->thread() : buildWorld();
         {
             Evaluation main(CharStream::copy(text), thread);
             while (!main.finished()) main.step();

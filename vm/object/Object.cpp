@@ -3,8 +3,6 @@
 
 #include "vm/object/Heap.h"
 #include "vm/object/StringObject.h"
-#include "vm/primitives/PrimitiveStringObject.h"
-#include "vm/runtime/Thread.h"
 
 namespace {
 
@@ -12,7 +10,7 @@ namespace {
 Object* currentRegistry() {
     Object* system = Heap::instance().system();
     if (!system) return nullptr;
-    Member* objects = system->getMember("<objects>");
+    Member* objects = system->getMember(names::objects);
     return objects ? objects->target : nullptr;
 }
 
@@ -89,7 +87,7 @@ void Object::rekeyRegistryEntry(Object* newId) {
 bool Object::setMember(std::string_view name, Object* target) {
     target->incrementRefCount();
     if (dead_) return true;
-    if (name == "<id>") rekeyRegistryEntry(target);
+    if (name == names::id) rekeyRegistryEntry(target);
     Member old;
     if (members_.erase(name, old)) dropMember(old);
     insertMember(name, target, true);
@@ -133,26 +131,22 @@ void Object::unlockTwoPoints() {
     if (!dead_) twoPointsLocked_ = false;
 }
 
-void Object::enter(Thread* thread) {
-    if (dead_) return;
-    thread->setWaiting(true);
+bool Object::enter(Thread* thread) {
+    if (dead_) return false;
     if (!waiters_) waiters_ = std::make_unique<std::vector<Thread*>>();
     waiters_->push_back(thread);
+    return true;
 }
 
-void Object::exit() {
-    if (dead_ || !waiters_ || waiters_->empty()) return;
+Thread* Object::exit() {
+    if (dead_ || !waiters_ || waiters_->empty()) return nullptr;
     Thread* thread = waiters_->back();
     waiters_->pop_back();
-    thread->setWaiting(false);
+    return thread;
 }
 
 StringObject* Object::asStringObject() {
     return kind_ != Kind::Plain && !dead_ ? static_cast<StringObject*>(this) : nullptr;
-}
-
-PrimitiveStringObject* Object::asPrimitive() {
-    return kind_ == Kind::Primitive && !dead_ ? static_cast<PrimitiveStringObject*>(this) : nullptr;
 }
 
 void Object::releaseMembers() {

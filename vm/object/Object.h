@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "vm/object/MemberTable.h"
+#include "vm/object/Names.h"
 
 class Thread;
 class StringObject;
-class PrimitiveStringObject;
 
 class Object {
 public:
@@ -39,8 +39,8 @@ public:
     // The object of the <super> chain that holds name, counted once for the caller; or null.
     Object* findMemberOwner(std::string_view name);
 
-    Member* getSuper() { return getMember("<super>"); }
-    Member* getId() { return getMember("<id>"); }
+    Member* getSuper() { return getMember(names::super); }
+    Member* getId() { return getMember(names::id); }
     bool isOwnSuper();
 
     Member* firstMember();
@@ -59,12 +59,16 @@ public:
     void unlockTwoPoints();
     bool isTwoPointsLocked() const { return twoPointsLocked_; }
 
-    void enter(Thread* thread);
-    void exit();
+    // Suspends thread on this object; false on a dead object, which takes no one. The caller marks
+    // the thread waiting: an object knows its waiters only as a stack.
+    bool enter(Thread* thread);
+    // The thread to resume, the last one suspended here; null when no one waits.
+    Thread* exit();
 
     // A string object that is still alive, or null. A killed string object is no longer one.
     StringObject* asStringObject();
-    PrimitiveStringObject* asPrimitive();
+    // A primitive that is still alive.
+    bool isPrimitive() const { return kind_ == Kind::Primitive && !dead_; }
 
     // What <delete> does: the members are released and the object is dead from then on. Its
     // storage stays with the heap, so every reference left to it stays safe to follow.

@@ -9,7 +9,7 @@ StringObject::~StringObject() = default;
 
 StringObject* makeLiteralObject(std::string_view text, Object* prototype) {
     StringObject* object = Heap::instance().make<StringObject>(text);
-    object->addMember("<id>", object);
-    object->addMember("<super>", prototype);
+    object->addMember(names::id, object);
+    object->addMember(names::super, prototype);
     return object;
 }

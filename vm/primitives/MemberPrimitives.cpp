@@ -1,11 +1,9 @@
 // The primitives that make, destroy and edit objects: <new> <delete> <set> <get> <has> <remove>.
 #include "vm/object/Heap.h"
-#include "vm/object/Names.h"
 #include "vm/object/ObjectId.h"
 #include "vm/primitives/PrimitiveStringObject.h"
+#include "vm/runtime/Resolution.h"
 #include "vm/runtime/Thread.h"
-#include "vm/runtime/ThreadPool.h"
-#include "vm/statements/ParameterBinding.h"
 
 namespace {
 
@@ -15,7 +13,7 @@ namespace {
 // skip the scan, and a string object's own entry, under its text, is looked at first.
 void unregister(Object* object) {
     Object* system = Heap::instance().system();
-    Member* objects = system ? system->getMember("<objects>") : nullptr;
+    Member* objects = system ? system->getMember(names::objects) : nullptr;
     if (!objects || object->registryEntries() == 0) return;
     Object* registry = objects->target;
     auto isEntryOf = [object](const Member* member) { return member && !member->counted && member->target == object; };
@@ -34,20 +32,19 @@ void unregister(Object* object) {
 void NewPrimitiveStringObject::execute(Thread& thread, const std::string&, const std::string&,
                                        const std::string& resultName, const ParameterList&) {
     ResultCall call;
-    if (!beginResult(thread, resultName, true, call)) return;
+    if (!beginResult(thread, resultName, StringLookup::BeforeResult, call)) return;
     std::string id = newObjectId();
-    StringObject* identifier = makeLiteralObject(id, call.string->target());
+    StringObject* identifier = makeLiteralObject(id, call.string);
     Object* object = Heap::instance().make<Object>(id);
-    object->addMember("<id>", identifier);
-    object->addMember("<super>", call.nil->target());
+    object->addMember(names::id, identifier);
+    object->addMember(names::super, call.nil);
     call.result->rebind(object);
 }
 
 void DeletePrimitiveStringObject::execute(Thread& thread, const std::string& receiverName, const std::string&,
                                           const std::string&, const ParameterList&) {
-    Reference* binding = thread.lookup(receiverName);
-    if (!binding) return;
-    Object* object = binding->target();
+    Object* object = boundObject(thread, receiverName);
+    if (!object) return;
     unregister(object);
     object->kill();
     thread.contextOf(receiverName)->discardBinding(receiverName);
@@ -55,62 +52,54 @@ void DeletePrimitiveStringObject::execute(Thread& thread, const std::string& rec
 
 void SetPrimitiveStringObject::execute(Thread& thread, const std::string& receiverName, const std::string&,
                                        const std::string&, const ParameterList& parameters) {
-    Reference* string = thread.lookup("String");
+    Object* string = boundObject(thread, names::string);
     if (!string || parameters.size() != 2) return;
-    const std::string& key = parameters[0];
-    const std::string& valueName = parameters[1];
-    Object* value;
-    if (Reference* found = thread.lookup(valueName)) {
-        value = found->target();
-    } else {
-        if (!isStringLiteral(valueName)) return;
-        value = makeLiteralObject(valueName, string->target());
-        thread.pool()->globalContext().addReference(valueName, value);
-    }
-    Object* object = receiver(thread, receiverName);
+    Object* value = resolveName(thread, parameters[1], string, literals::setValue);
+    if (!value) return;
+    Object* object = boundObject(thread, receiverName);
     if (!object) {
         value->incrementRefCount(); // the reference made for the member, never stored
         return;
     }
-    object->setMember(key, value);
+    object->setMember(parameters[0], value); // the key as written, not resolved
 }
 
 void GetPrimitiveStringObject::execute(Thread& thread, const std::string& receiverName, const std::string&,
                                        const std::string& resultName, const ParameterList& parameters) {
     ResultCall call;
-    if (!beginResult(thread, resultName, true, call)) return;
+    if (!beginResult(thread, resultName, StringLookup::BeforeResult, call)) return;
     if (parameters.size() != 1) {
-        call.result->rebind(call.nil->target());
+        call.result->rebind(call.nil);
         return;
     }
-    Object* key = resolveParameter(thread, parameters[0], call.string->target());
+    Object* key = resolveName(thread, parameters[0], call.string, literals::primitiveKey);
     if (!key) return;
     const std::string* keyText = identifierText(key);
-    Object* object = receiver(thread, receiverName);
+    Object* object = boundObject(thread, receiverName);
     Member* member = keyText && object ? object->lookupMember(*keyText) : nullptr;
-    call.result->rebind(member ? member->target : call.nil->target());
+    call.result->rebind(member ? member->target : call.nil);
 }
 
 void HasPrimitiveStringObject::execute(Thread& thread, const std::string& receiverName, const std::string&,
                                        const std::string& resultName, const ParameterList& parameters) {
     ResultCall call;
-    if (!beginResult(thread, resultName, true, call) || parameters.size() != 1) return;
-    Object* key = resolveParameter(thread, parameters[0], call.string->target());
+    if (!beginResult(thread, resultName, StringLookup::BeforeResult, call) || parameters.size() != 1) return;
+    Object* key = resolveName(thread, parameters[0], call.string, literals::primitiveKey);
     if (!key) return;
     const std::string* keyText = identifierText(key);
-    Object* object = receiver(thread, receiverName);
+    Object* object = boundObject(thread, receiverName);
     if (!keyText || !object) return;
-    Reference* answer = thread.lookup(object->getMember(*keyText) ? "true" : "false");
-    if (answer) call.result->rebind(answer->target());
+    Object* answer = boundObject(thread, object->getMember(*keyText) ? names::trueName : names::falseName);
+    if (answer) call.result->rebind(answer);
 }
 
 void RemovePrimitiveStringObject::execute(Thread& thread, const std::string& receiverName, const std::string&,
                                           const std::string&, const ParameterList& parameters) {
-    Reference* string = thread.lookup("String");
+    Object* string = boundObject(thread, names::string);
     if (!string || parameters.size() != 1) return;
-    Object* key = resolveParameter(thread, parameters[0], string->target());
+    Object* key = resolveName(thread, parameters[0], string, literals::primitiveKey);
     if (!key) return;
     const std::string* keyText = identifierText(key);
-    Object* object = receiver(thread, receiverName);
+    Object* object = boundObject(thread, receiverName);
     if (keyText && object) object->removeMember(*keyText);
 }

@@ -2,13 +2,12 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
+#include "vm/object/Names.h"
 #include "vm/object/StringObject.h"
 #include "vm/runtime/Reference.h"
 
 class Thread;
-using ParameterList = std::vector<std::string>;
 
 // The fifteen primitives, in the order the world makes them: X(class prefix, text, holder).
 #define ORVEX_PRIMITIVES(X)                  \
@@ -41,22 +40,24 @@ public:
 
 protected:
     // The start that every primitive delivering a result shares: "nil" bound, a result name given,
-    // the result reference resolved, and "String" bound (looked up before the result is resolved
-    // when stringFirst, after it otherwise). False where the call ends.
+    // the result reference resolved, and "String" bound, looked up before or after the result is
+    // resolved (which can bind the result name). False where the call ends.
+    enum class StringLookup { BeforeResult, AfterResult };
     struct ResultCall {
-        Reference* nil = nullptr;
-        Reference* string = nullptr;
+        Object* nil = nullptr;
+        Object* string = nullptr;
         ReferenceHandle result;
     };
-    static bool beginResult(Thread& thread, const std::string& resultName, bool stringFirst, ResultCall& call);
-    // What a parameter name denotes: its binding's target, or a literal made for it (bound
-    // nowhere; the reference made to reach it is never released). Null when neither.
-    static Object* resolveParameter(Thread& thread, const std::string& name, Object* stringPrototype);
+    static bool beginResult(Thread& thread, const std::string& resultName, StringLookup stringLookup,
+                            ResultCall& call);
     // The text of an object's own <id> when that is a string object, or null.
     static const std::string* identifierText(Object* object);
-    // The receiver: the target of the receiver name's binding, or null.
-    static Object* receiver(Thread& thread, const std::string& receiverName);
 };
+
+// A primitive that is still alive, or null.
+inline PrimitiveStringObject* asPrimitive(Object* object) {
+    return object->isPrimitive() ? static_cast<PrimitiveStringObject*>(object) : nullptr;
+}
 
 #define ORVEX_DECLARE_PRIMITIVE(Name, text, holder)                                                             \
     class Name##PrimitiveStringObject : public PrimitiveStringObject {                                           \

@@ -3,68 +3,39 @@
 
 #include <algorithm>
 
+#include "vm/object/Names.h"
 #include "vm/runtime/Reference.h"
-#include "vm/runtime/Thread.h"
-
-Context::Context() = default;
 
 Context::~Context() {
     for (const Binding& binding : bindings_) {
-        if (thread_ && binding.reference) thread_->unindex(this, *binding.entry);
-        releaseBinding(binding);
+        if (!binding.reference) continue;
+        index_.unbind(*binding.entry, this);
+        if (binding.entry->first != names::returnName) binding.reference->release();
+        binding.reference->unhold();
     }
 }
 
-void Context::releaseBinding(const Binding& binding) {
-    if (!binding.reference) return;
-    if (binding.entry->first != "return") binding.reference->release();
-    binding.reference->unhold();
-}
-
-const Context::Binding* Context::find(std::string_view name) const {
-    auto it = std::find_if(bindings_.begin(), bindings_.end(),
-                           [&](const Binding& b) { return b.entry->first == name; });
-    return it == bindings_.end() ? nullptr : &*it;
-}
-
-Reference* Context::getReference(std::string_view name) const {
-    if (!thread_) {
-        const Binding* binding = find(name);
-        return binding ? binding->reference : nullptr;
-    }
-    const NameSlot* slot = thread_->slot(name);
-    if (!slot) return nullptr;
-    if (depth_ == 0) return slot->bottom;
-    for (auto it = slot->stacked.rbegin(); it != slot->stacked.rend(); ++it) {
-        if (it->context == this) return it->reference;
-        if (it->context->depth_ < depth_) break;
-    }
-    return nullptr;
+std::size_t Context::position(std::string_view name) const {
+    auto it = std::find_if(bindings_.begin(), bindings_.end(), [&](const Binding& b) { return b.entry->first == name; });
+    return static_cast<std::size_t>(it - bindings_.begin());
 }
 
 bool Context::isBound(std::string_view name) const {
     if (getReference(name)) return true;
-    if (unboundCount_ == 0) return false;
-    const Binding* binding = find(name);
-    return binding != nullptr;
+    // A binding to no reference is not in the index: only then are the bindings themselves read.
+    return unboundCount_ != 0 && position(name) != bindings_.size();
 }
 
 void Context::bind(std::string_view name, Reference* reference) {
-    NameEntry* entry;
-    if (thread_) {
-        entry = &thread_->entry(name);
-    } else {
-        ownEntries_.push_back(std::make_unique<NameEntry>(std::string(name), NameSlot{}));
-        entry = ownEntries_.back().get();
-    }
+    NameIndex::Entry& entry = index_.entry(name);
     if (bindings_.empty()) bindings_.reserve(4); // a call's frame: params, sender, mySelf, return
-    bindings_.push_back(Binding{entry, reference});
+    bindings_.push_back(Binding{&entry, reference});
     if (!reference) {
         ++unboundCount_;
         return;
     }
     reference->hold();
-    if (thread_) thread_->index(this, *entry, reference);
+    index_.bind(entry, this, reference);
 }
 
 bool Context::addReference(std::string_view name, Object* target) {
@@ -83,16 +54,15 @@ bool Context::addSharedReference(std::string_view name, Reference* reference) {
 }
 
 void Context::discardBinding(std::string_view name) {
-    auto it = std::find_if(bindings_.begin(), bindings_.end(),
-                           [&](const Binding& b) { return b.entry->first == name; });
-    if (it == bindings_.end()) return;
-    Binding binding = std::move(*it);
-    *it = std::move(bindings_.back());
+    std::size_t at = position(name);
+    if (at == bindings_.size()) return;
+    Binding binding = bindings_[at];
+    bindings_[at] = bindings_.back();
     bindings_.pop_back();
     if (!binding.reference) {
         --unboundCount_;
         return;
     }
-    if (thread_) thread_->unindex(this, *binding.entry);
+    index_.unbind(*binding.entry, this);
     binding.reference->unhold();
 }

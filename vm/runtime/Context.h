@@ -1,27 +1,26 @@
-// Contexts: sets of name bindings with add-if-absent insertion.
+// Contexts: sets of name bindings with add-if-absent insertion, each at its place on the thread's
+// stack, whose name index it keeps up to date.
 #pragma once
 
-#include <memory>
-#include <string>
+#include <cstddef>
 #include <string_view>
 #include <vector>
 
-#include "vm/runtime/NameSlot.h"
+#include "vm/runtime/NameIndex.h"
 
 class Object;
 class Reference;
-class Thread;
 
 class Context {
 public:
-    Context();
+    Context(NameIndex& index, std::size_t depth) : index_(index), depth_(depth) {}
     // Releases every binding; the one named "return" is the caller's and does not count down here.
     ~Context();
     Context(const Context&) = delete;
     Context& operator=(const Context&) = delete;
 
     // The reference bound to exactly name here, or null (also for a binding to no reference).
-    Reference* getReference(std::string_view name) const;
+    Reference* getReference(std::string_view name) const { return index_.boundIn(name, this); }
     // Whether name is bound here, to a reference or to none.
     bool isBound(std::string_view name) const;
     // Binds name to a new counted reference to target when name is unbound here. A refused
@@ -33,22 +32,20 @@ public:
     void discardBinding(std::string_view name);
 
     std::size_t size() const { return bindings_.size(); }
+    // Position on the thread's stack; 0 is the bottom (global) context.
+    std::size_t depth() const { return depth_; }
 
 private:
-    friend class Thread;
-    // On a thread, a binding's name is the thread's entry for it: no copy of the name per
-    // context, and no hashing to unbind it when the context is popped.
     struct Binding {
-        NameEntry* entry;
+        NameIndex::Entry* entry;
         Reference* reference; // null: bound to no reference
     };
     void bind(std::string_view name, Reference* reference);
-    const Binding* find(std::string_view name) const;
-    static void releaseBinding(const Binding& binding);
+    // Where name is bound here, or size() when it is not.
+    std::size_t position(std::string_view name) const;
 
     std::vector<Binding> bindings_;
-    std::vector<std::unique_ptr<NameEntry>> ownEntries_; // the names, while on no thread
-    std::size_t unboundCount_ = 0; // bindings to no reference, which the thread's index leaves out
-    Thread* thread_ = nullptr;     // the thread whose stack holds this context, which indexes it
-    std::size_t depth_ = 0;        // position on that stack; 0 is the bottom (global) context
+    std::size_t unboundCount_ = 0; // bindings to no reference, which the index leaves out
+    NameIndex& index_;
+    std::size_t depth_;
 };

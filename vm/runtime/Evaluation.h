@@ -5,7 +5,7 @@
 #include <memory>
 #include <string_view>
 
-#include "vm/runtime/CharStream.h"
+#include "vm/text/CharStream.h"
 #include "vm/text/Parser.h"
 
 class Thread;

@@ -8,7 +8,7 @@
 #include "vm/runtime/Thread.h"
 #include "vm/runtime/World.h"
 
-ThreadPool::ThreadPool(OrvexOutput* output) : output_(output) {}
+ThreadPool::ThreadPool(OrvexOutput* output) : output_(output), thread_(std::make_unique<Thread>(this)) {}
 
 ThreadPool::~ThreadPool() {
     for (Evaluation* evaluation : evaluations_) delete evaluation;
@@ -16,19 +16,13 @@ ThreadPool::~ThreadPool() {
     thread_.reset();
 }
 
-Thread* ThreadPool::makeThread() {
-    if (!thread_) {
-        thread_ = std::make_unique<Thread>(this);
-        thread_->pushContext(&globalContext_);
-    }
-    return thread_.get();
-}
+Context& ThreadPool::globalContext() const { return thread_->bottomContext(); }
 
 void ThreadPool::load(const std::string& imageName) {
     std::string image;
     if (!readImageFile(imageName, image)) return;
-    buildWorld(globalContext_);
-    Evaluation main(CharStream::view(image), makeThread());
+    buildWorld(globalContext());
+    Evaluation main(CharStream::view(image), thread_.get());
     while (!main.finished()) main.step();
     currentEvaluation_ = nullptr;
 }

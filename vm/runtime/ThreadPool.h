@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "vm/runtime/CharStream.h"
-#include "vm/runtime/Context.h"
+#include "vm/text/CharStream.h"
 
+class Context;
 class Evaluation;
 class OrvexOutput;
 class Thread;
@@ -17,7 +17,7 @@ class Thread;
 class ThreadPool {
 public:
     explicit ThreadPool(OrvexOutput* output);
-    // Frees what is left: pooled evaluations, the thread and its contexts, the global context.
+    // Frees what is left: pooled evaluations, then the thread and its contexts, the global one last.
     ~ThreadPool();
     ThreadPool(const ThreadPool&) = delete;
     ThreadPool& operator=(const ThreadPool&) = delete;
@@ -31,16 +31,13 @@ public:
 
     Evaluation* currentEvaluation() const { return currentEvaluation_; }
     void setCurrentEvaluation(Evaluation* evaluation) { currentEvaluation_ = evaluation; }
-    Context& globalContext() { return globalContext_; }
+    // The bottom context of the one interpreter thread.
+    Context& globalContext() const;
     OrvexOutput* output() const { return output_; }
-    // The one interpreter thread, once load has made it.
     Thread* thread() const { return thread_.get(); }
-    // A thread over the global context, for loading without an image file.
-    Thread* makeThread();
     std::size_t evaluationCount() const { return evaluations_.size(); }
 
 private:
-    Context globalContext_;
     std::vector<Evaluation*> evaluations_;
     Evaluation* currentEvaluation_ = nullptr;
     OrvexOutput* output_;

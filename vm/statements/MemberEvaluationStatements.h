@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "vm/runtime/Call.h"
 #include "vm/statements/TwoPointsStatement.h"
 
 class MemberEvaluationStatement : public TwoPointsStatement {
@@ -12,10 +13,11 @@ public:
     const ParameterList& parameters() const { return parameters_; }
 
 protected:
-    // The steps both forms share: receiver, method, primitive. False when execution ends there.
-    bool resolveMethod(const std::string& resultName);
-    // Binds the parameters and the call frame names once the method's code has been started.
-    void bindCallFrame(Object* stringPrototype, bool methodAfterParameters, bool bindReturn, Reference* result);
+    // The steps both forms share: "String", the receiver, the method, and a primitive run at once.
+    // None where the statement ends there, a primitive's run included.
+    std::optional<Message> resolveMethod(const std::string& resultName) const;
+    // Starts the method's code (its <()> or <)(> member, else itself) and binds its frame.
+    void callMethod(const Message& message, CallMode mode, std::optional<Reference*> result) const;
 
     ParameterList parameters_;
 };

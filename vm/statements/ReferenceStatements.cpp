@@ -1,59 +1,43 @@
 // -> x ;   x <- y ;   x <- y : <m> ;
 #include "vm/statements/ReferenceStatements.h"
 
-#include "vm/object/Names.h"
-#include "vm/object/StringObject.h"
+#include "vm/runtime/Resolution.h"
 #include "vm/runtime/Thread.h"
-#include "vm/statements/ParameterBinding.h"
 
 void NewReferenceStatement::execute() {
-    Reference* nil = thread_->lookup("nil");
-    Context* context = thread_->currentContext();
-    if (!nil || !context) return;
-    context->addReference(name_, nil->target());
+    if (Object* nil = boundObject(*thread_, names::nil)) thread_->currentContext()->addReference(name_, nil);
 }
 
 void AssignReferenceStatement::execute() {
     Reference* source = thread_->lookup(sourceName_);
-    Reference* string = getStringReference();
+    // "String" is required even when the source is bound.
+    Object* string = boundObject(*thread_, names::string);
     if (!string) return;
-    Object* value;
-    if (source) {
-        value = source->target();
-    } else {
+    Object* value = source ? source->target() : nullptr;
+    if (!value) {
         if (!isStringLiteral(sourceName_)) return;
-        value = makeNamedLiteral(*thread_, sourceName_, string->target());
+        value = makeLiteral(*thread_, sourceName_, string, literals::statementName);
     }
-    if (Reference* target = thread_->lookup(targetName_)) {
+    if (Reference* target = thread_->lookup(targetName_))
         target->rebind(value);
-    } else if (Context* context = thread_->currentContext()) {
-        context->addReference(targetName_, value);
-    }
+    else
+        thread_->currentContext()->addReference(targetName_, value);
 }
 
 void MemberAccessStatement::execute() {
-    if (Reference* found = thread_->lookup(objectName_)) {
-        object_ = found->target();
-    } else {
-        Context* context = thread_->currentContext();
-        if (!isStringLiteral(objectName_) || !context) return;
-        Reference* string = context->getReference("String"); // this context only
-        if (!string) return;
-        object_ = makeNamedLiteral(*thread_, objectName_, string->target());
-    }
-    Member* member = object_->lookupMember(memberName_);
-    if (!member) return;
-    member_ = member->target;
-    memberOwner_ = object_->findMemberOwner(memberName_);
+    // A literal receiver takes its prototype from the current context alone.
+    Reference* string = thread_->currentContext()->getReference(names::string);
+    std::optional<Message> message = resolveMessage(string ? string->target() : nullptr);
+    if (!message) return;
     ReferenceHandle target(thread_->lookup(targetName_));
     if (!target) {
-        Reference* nil = thread_->lookup("nil");
+        Object* nil = boundObject(*thread_, names::nil);
         if (!nil) return;
-        target = resolveTarget(*thread_, targetName_, nil->target());
+        target = resolveTarget(*thread_, targetName_, nil);
     }
-    if (intercepts(object_)) {
-        twoPointsCall(object_->getMember("<:>")->target, target.get(), {}, true, false);
+    if (intercepts(*message)) {
+        twoPointsCall(*message, target.get(), {}, Intercepted::MemberAccess);
         return;
     }
-    target->rebind(member_);
+    target->rebind(message->member);
 }

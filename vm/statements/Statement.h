@@ -1,12 +1,9 @@
 // The statement base: made by the parser, given its thread, executed once, deleted.
 #pragma once
 
-#include <string>
-#include <vector>
+#include "vm/object/Names.h"
 
 class Thread;
-class Reference;
-using ParameterList = std::vector<std::string>;
 
 class Statement {
 public:
@@ -20,9 +17,6 @@ public:
     Thread* thread() const { return thread_; }
 
 protected:
-    // "String" through the whole context stack: the prototype of every string a statement makes.
-    Reference* getStringReference() const;
-
     Thread* thread_ = nullptr;
 };
 

@@ -1,45 +1,51 @@
-// Interception of colon statements by the receiver's own <:> member.
+// The member a colon statement names, and interception by the receiver's own <:> member.
 #include "vm/statements/TwoPointsStatement.h"
 
-#include "vm/object/Names.h"
 #include "vm/object/StringObject.h"
-#include "vm/runtime/Evaluation.h"
+#include "vm/runtime/Call.h"
+#include "vm/runtime/Resolution.h"
 #include "vm/runtime/Thread.h"
-#include "vm/runtime/ThreadPool.h"
-#include "vm/statements/ParameterBinding.h"
 
-bool TwoPointsStatement::intercepts(Object* receiver) {
-    return receiver->getMember("<:>") && !receiver->isTwoPointsLocked();
+std::optional<TwoPointsStatement::Message> TwoPointsStatement::resolveMessage(Object* literalPrototype) const {
+    Object* receiver = boundObject(*thread_, objectName_);
+    if (!receiver) {
+        if (!literalPrototype || !isStringLiteral(objectName_)) return std::nullopt;
+        receiver = makeLiteral(*thread_, objectName_, literalPrototype, literals::statementName);
+    }
+    Member* member = receiver->lookupMember(memberName_);
+    if (!member) return std::nullopt;
+    return Message{receiver, member->target, receiver->findMemberOwner(memberName_)};
 }
 
-void TwoPointsStatement::twoPointsCall(Object* code, Reference* result, const ParameterList& parameters, bool access,
-                                       bool synchronous) {
-    Reference* string = thread_->lookup("String");
+bool TwoPointsStatement::intercepts(const Message& message) {
+    return message.receiver->getMember(names::twoPoints) && !message.receiver->isTwoPointsLocked();
+}
+
+void TwoPointsStatement::twoPointsCall(const Message& message, Reference* result, const ParameterList& parameters,
+                                       Intercepted kind) const {
+    Object* string = boundObject(*thread_, names::string);
     if (!string) return;
-    Reference* nil = thread_->lookup("nil");
+    Object* nil = boundObject(*thread_, names::nil);
     if (!nil) return;
-    StringObject* text = code->asStringObject();
-    ThreadPool* pool = thread_->pool();
-    if (!text || !pool || !pool->currentEvaluation()) return;
-    pool->setCurrentEvaluation(pool->currentEvaluation()->startChild(CharStream::view(unquote(text->text()))));
+    StringObject* code = message.receiver->getMember(names::twoPoints)->target->asStringObject();
+    if (!code) return;
+    // Even an asynchronous message runs its interception at once, as a synchronous child.
+    Context* frame = startCall(*thread_, CharStream::view(unquote(code->text())), CallMode::Synchronous);
+    if (!frame) return;
 
-    BoundParameters bound = bindParameters(*thread_, parameters, string->target());
+    ParameterObject bound = makeParameterObject(*thread_, parameters, string);
     if (!bound.complete) return;
-    Reference* trueReference = thread_->lookup("true");
-    Reference* falseReference = thread_->lookup("false");
-    if (!trueReference || !falseReference) return;
-
-    // Three more parameters say what was asked: not an access, the member's identifier, synchronous.
+    Object* trueObject = boundObject(*thread_, names::trueName);
+    Object* falseObject = boundObject(*thread_, names::falseName);
+    if (!trueObject || !falseObject) return;
     auto n = static_cast<std::int32_t>(parameters.size());
-    bound.object->addMember(formatNumberLiteral(n), (access ? falseReference : trueReference)->target());
-    Member* id = member_ ? member_->getId() : nullptr;
-    bound.object->addMember(formatNumberLiteral(n + 1), id ? id->target : nil->target());
+    Member* id = message.member->getId();
+    bound.object->addMember(formatNumberLiteral(n), kind != Intercepted::MemberAccess ? trueObject : falseObject);
+    bound.object->addMember(formatNumberLiteral(n + 1), id ? id->target : nil);
     bound.object->addMember(formatNumberLiteral(n + 2),
-                            (synchronous && !access ? trueReference : falseReference)->target());
+                            kind == Intercepted::SynchronousMessage ? trueObject : falseObject);
 
-    Context* context = thread_->currentContext();
-    context->addReference("sender", object_);
-    context->addReference("mySelf", memberOwner_);
-    if (access || synchronous) context->addSharedReference("return", result);
-    context->addReference("params", bound.object);
+    CallFrame call{.sender = message.receiver, .mySelf = message.owner, .result = std::nullopt, .parameters = bound.object};
+    if (kind != Intercepted::AsynchronousMessage) call.result = result;
+    bindFrame(*frame, call);
 }

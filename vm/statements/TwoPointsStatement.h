@@ -1,11 +1,14 @@
-// The base of the colon statements, and the interception of them by an object's own <:> member.
+// The base of the colon statements: finding the member a statement names, and the interception of
+// the statement by the receiver's own <:> member.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "vm/statements/Statement.h"
 
 class Object;
+class Reference;
 
 class TwoPointsStatement : public Statement {
 public:
@@ -15,16 +18,25 @@ public:
     const std::string& memberName() const { return memberName_; }
 
 protected:
-    // Whether the receiver's own <:> member takes this statement over.
-    static bool intercepts(Object* receiver);
-    // Runs code (the receiver's <:>) as a child evaluation that stands for the statement.
-    void twoPointsCall(Object* code, Reference* result, const ParameterList& parameters, bool access,
-                       bool synchronous);
+    // What a colon statement works on during its one execution.
+    struct Message {
+        Object* receiver;
+        Object* member; // the member's target, inherited along <super> if need be
+        Object* owner;  // the object of the receiver's chain that holds the member, counted once
+    };
+    // The receiver (a literal bound nowhere is made as a statement's name, when literalPrototype
+    // is given), its member and the member's owner. None when the receiver or the member is missing.
+    std::optional<Message> resolveMessage(Object* literalPrototype) const;
 
-    // Working storage of one execution: targets only, never owned.
-    Object* object_ = nullptr;
-    Object* member_ = nullptr;
-    Object* memberOwner_ = nullptr;
+    enum class Intercepted { MemberAccess, SynchronousMessage, AsynchronousMessage };
+    // Whether the receiver's own <:> member takes this statement over.
+    static bool intercepts(const Message& message);
+    // Runs the receiver's <:> code as a child evaluation that stands for the statement: its
+    // parameters, then three more that say what was asked (a message or an access, the member's
+    // identifier, synchronous or not), and a frame like a method's.
+    void twoPointsCall(const Message& message, Reference* result, const ParameterList& parameters,
+                       Intercepted kind) const;
+
     std::string objectName_;
     std::string memberName_;
 };

@@ -5,14 +5,14 @@
 #include <string>
 #include <string_view>
 
-#include "vm/runtime/CharStream.h"
+#include "vm/text/CharStream.h"
 #include "vm/text/Token.h"
 
 class Lexer {
 public:
     // Reads the first token at once.
     explicit Lexer(CharStream& input);
-    virtual ~Lexer();
+    ~Lexer();
 
     void nextToken();
     Token getToken() const { return token_; }

@@ -5,15 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "vm/object/Names.h"
 #include "vm/text/Lexer.h"
 
 class Statement;
-using ParameterList = std::vector<std::string>;
 
 class Parser {
 public:
     explicit Parser(CharStream& input);
-    virtual ~Parser();
+    ~Parser();
 
     // The next statement, or null at the end of the text or at the first thing that is no statement.
     std::unique_ptr<Statement> parseStatement();

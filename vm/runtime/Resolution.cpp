@@ -1,0 +1,40 @@
+// Names turned into objects and target references.
+#include "vm/runtime/Resolution.h"
+
+#include "vm/object/StringObject.h"
+#include "vm/runtime/Thread.h"
+
+StringObject* makeLiteral(Thread& thread, std::string_view name, Object* stringPrototype, LiteralPolicy policy) {
+    StringObject* literal = makeLiteralObject(name, stringPrototype);
+    if (policy.keepsWorkingReference) literal->incrementRefCount();
+    switch (policy.binding) {
+    case LiteralBinding::CurrentContext:
+        thread.currentContext()->addReference(name, literal);
+        break;
+    case LiteralBinding::GlobalContext:
+        thread.bottomContext().addReference(name, literal);
+        break;
+    case LiteralBinding::Nowhere:
+        break;
+    }
+    return literal;
+}
+
+Object* resolveName(Thread& thread, std::string_view name, Object* stringPrototype, LiteralPolicy policy) {
+    if (Reference* found = thread.lookup(name)) return found->target();
+    if (!isStringLiteral(name)) return nullptr;
+    return makeLiteral(thread, name, stringPrototype, policy);
+}
+
+ReferenceHandle resolveTarget(Thread& thread, std::string_view name, Object* nilTarget) {
+    if (Reference* found = thread.lookup(name)) return ReferenceHandle(found);
+    auto* made = new Reference(nilTarget);
+    ReferenceHandle handle(made);
+    thread.currentContext()->addSharedReference(name, made);
+    return handle;
+}
+
+Object* boundObject(const Thread& thread, std::string_view name) {
+    Reference* found = thread.lookup(name);
+    return found ? found->target() : nullptr;
+}

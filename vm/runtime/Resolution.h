@@ -1,0 +1,49 @@
+// How a name becomes an object. A name bound in some context denotes that binding's target. A
+// string literal bound nowhere denotes a new string object with that very text; where the new
+// string gets bound, and whether the reference made to reach it is left counted, differ between
+// the statements and primitives that make one, so each of them names its policy here.
+#pragma once
+
+#include <string_view>
+
+#include "vm/object/Names.h"
+#include "vm/object/StringObject.h"
+#include "vm/runtime/Reference.h"
+
+class Thread;
+
+enum class LiteralBinding { CurrentContext, GlobalContext, Nowhere };
+
+struct LiteralPolicy {
+    LiteralBinding binding;
+    // A reference made to reach the new string and never released: one more on its count.
+    bool keepsWorkingReference;
+};
+
+namespace literals {
+// A statement's own names: the source of an assignment, the receiver of a colon statement.
+inline constexpr LiteralPolicy statementName{LiteralBinding::CurrentContext, true};
+// A parameter of a call: the parameter object's member holds it.
+inline constexpr LiteralPolicy callParameter{LiteralBinding::CurrentContext, false};
+// The key of <get>, <has>, <remove>: used for its text alone.
+inline constexpr LiteralPolicy primitiveKey{LiteralBinding::Nowhere, true};
+// The value of <set>: visible from every context afterwards; the member holds it.
+inline constexpr LiteralPolicy setValue{LiteralBinding::GlobalContext, false};
+// An operand of <invoke>, and its answer.
+inline constexpr LiteralPolicy invokeOperand{LiteralBinding::GlobalContext, true};
+inline constexpr LiteralPolicy invokeAnswer{LiteralBinding::CurrentContext, false};
+} // namespace literals
+
+// What name denotes: its innermost binding's target or, for a string literal, a string made as
+// policy says, whose <super> is stringPrototype. Null when name is neither.
+Object* resolveName(Thread& thread, std::string_view name, Object* stringPrototype, LiteralPolicy policy);
+// The making half alone, for a literal known to be bound nowhere.
+StringObject* makeLiteral(Thread& thread, std::string_view name, Object* stringPrototype, LiteralPolicy policy);
+
+// The reference a result goes to: the innermost binding of name, or else a new binding of name to
+// nil in the current context. A binding refused there leaves a reference that lives as long as
+// the handle, its count kept.
+ReferenceHandle resolveTarget(Thread& thread, std::string_view name, Object* nilTarget);
+
+// The target of name's innermost binding, or null.
+Object* boundObject(const Thread& thread, std::string_view name);
