@@ -8,11 +8,15 @@ Heap& Heap::instance() {
     return heap;
 }
 
-Heap::~Heap() { clear(); }
+Heap::~Heap() {
+    clear();
+}
 
 void Heap::clear() {
     system_ = nullptr;
-    for (Object* object : objects_) object->kill();
-    for (Object* object : objects_) delete object;
+    for (Object* object : objects_)
+        object->kill();
+    for (Object* object : objects_)
+        delete object;
     objects_.clear();
 }

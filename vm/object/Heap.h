@@ -8,7 +8,7 @@
 class Object;
 
 class Heap {
-public:
+  public:
     static Heap& instance();
 
     template <class T, class... Args> T* make(Args&&... args) {
@@ -24,7 +24,7 @@ public:
     // Frees every object. Members are dropped first so that no count is touched on freed memory.
     void clear();
 
-private:
+  private:
     Heap() = default;
     ~Heap();
     std::vector<Object*> objects_;

@@ -4,8 +4,9 @@
 #include <algorithm>
 
 std::vector<MemberTable::Entry>::iterator MemberTable::lowerBound(std::string_view key) {
-    return std::lower_bound(small_.begin(), small_.end(), key,
-                            [](const Entry& entry, std::string_view k) { return std::string_view(entry.first) < k; });
+    return std::lower_bound(small_.begin(), small_.end(), key, [](const Entry& entry, std::string_view k) {
+        return std::string_view(entry.first) < k;
+    });
 }
 
 Member* MemberTable::find(std::string_view key) {
@@ -29,7 +30,8 @@ bool MemberTable::insert(std::string_view key, Member member) {
         small_.emplace(it, std::string(key), member);
         return true;
     }
-    large_ = std::make_unique<Tree>(std::make_move_iterator(small_.begin()), std::make_move_iterator(small_.end()));
+    large_ = std::make_unique<Tree>(std::make_move_iterator(small_.begin()),
+                                    std::make_move_iterator(small_.end()));
     small_.clear();
     small_.shrink_to_fit();
     return large_->emplace(std::string(key), member).second;

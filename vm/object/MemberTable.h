@@ -20,7 +20,7 @@ struct Member {
 };
 
 class MemberTable {
-public:
+  public:
     Member* find(std::string_view key);
     // False, and nothing stored, when key is present.
     bool insert(std::string_view key, Member member);
@@ -40,12 +40,14 @@ public:
 
     template <class Visit> void forEach(Visit visit) const {
         if (large_)
-            for (const auto& [key, member] : *large_) visit(key, member);
+            for (const auto& [key, member] : *large_)
+                visit(key, member);
         else
-            for (const auto& [key, member] : small_) visit(key, member);
+            for (const auto& [key, member] : small_)
+                visit(key, member);
     }
 
-private:
+  private:
     using Entry = std::pair<std::string, Member>;
     using Tree = std::map<std::string, Member, std::less<>>;
     static constexpr std::size_t smallLimit = 16;

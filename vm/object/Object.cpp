@@ -42,9 +42,13 @@ Object::Object(std::string_view key) {
     if (Object* registry = currentRegistry()) registry->addRegistryMember(key, this);
 }
 
-Object::~Object() { releaseMembers(); }
+Object::~Object() {
+    releaseMembers();
+}
 
-Member* Object::getMember(std::string_view name) { return members_.find(name); }
+Member* Object::getMember(std::string_view name) {
+    return members_.find(name);
+}
 
 void Object::insertMember(std::string_view name, Object* target, bool counted) {
     if (!members_.insert(name, Member{target, counted})) return;
@@ -81,7 +85,8 @@ void Object::rekeyRegistryEntry(Object* newId) {
     if (!entry || entry->counted) return; // a counted member under that key is the registry's own
     Object* registered = entry->target;
     registry->removeMember(oldText->text());
-    if (StringObject* newText = newId->asStringObject()) registry->addRegistryMember(newText->text(), registered);
+    if (StringObject* newText = newId->asStringObject())
+        registry->addRegistryMember(newText->text(), registered);
 }
 
 bool Object::setMember(std::string_view name, Object* target) {
@@ -115,13 +120,21 @@ Object* Object::findMemberOwner(std::string_view name) {
     return owner;
 }
 
-Member* Object::firstMember() { return members_.first(); }
+Member* Object::firstMember() {
+    return members_.first();
+}
 
-Member* Object::memberAfterKey(std::string_view key) { return members_.after(key); }
+Member* Object::memberAfterKey(std::string_view key) {
+    return members_.after(key);
+}
 
-Member* Object::findMemberByTarget(const Object* target) { return members_.findTarget(target); }
+Member* Object::findMemberByTarget(const Object* target) {
+    return members_.findTarget(target);
+}
 
-Member* Object::memberAfterTarget(const Object* target) { return members_.afterTarget(target); }
+Member* Object::memberAfterTarget(const Object* target) {
+    return members_.afterTarget(target);
+}
 
 void Object::lockTwoPoints() {
     if (!dead_) twoPointsLocked_ = true;
@@ -151,7 +164,8 @@ StringObject* Object::asStringObject() {
 
 void Object::releaseMembers() {
     Member member;
-    while (members_.popFirst(member)) dropMember(member);
+    while (members_.popFirst(member))
+        dropMember(member);
     members_.clear();
     waiters_.reset();
 }

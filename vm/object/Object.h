@@ -14,7 +14,7 @@ class Thread;
 class StringObject;
 
 class Object {
-public:
+  public:
     // The unregistered constructor; only the System object is made with it.
     Object();
     // Registers the new object in the object registry under key (first key wins).
@@ -51,8 +51,12 @@ public:
     template <class Visit> void forEachMember(Visit visit) const { members_.forEach(visit); }
     std::size_t memberCount() const { return members_.size(); }
 
-    void incrementRefCount() { refCount_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(refCount_) + 1u); }
-    void decrementRefCount() { refCount_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(refCount_) - 1u); }
+    void incrementRefCount() {
+        refCount_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(refCount_) + 1u);
+    }
+    void decrementRefCount() {
+        refCount_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(refCount_) - 1u);
+    }
     std::int32_t refCount() const { return refCount_; }
 
     void lockTwoPoints();
@@ -78,11 +82,11 @@ public:
     // How many registry references anywhere name this object; lets <delete> skip the registry scan.
     std::uint32_t registryEntries() const { return registryEntries_; }
 
-protected:
+  protected:
     enum class Kind : std::uint8_t { Plain, String, Primitive };
     Kind kind_ = Kind::Plain;
 
-private:
+  private:
     void insertMember(std::string_view name, Object* target, bool counted);
     void dropMember(const Member& member);
     void rekeyRegistryEntry(Object* newId);

@@ -11,4 +11,6 @@ std::string formatObjectId(const Guid& guid) {
     return text;
 }
 
-std::string newObjectId() { return formatObjectId(newGuid()); }
+std::string newObjectId() {
+    return formatObjectId(newGuid());
+}

@@ -3,7 +3,9 @@
 
 #include "vm/object/Heap.h"
 
-StringObject::StringObject(std::string_view text) : Object(text), text_(text) { kind_ = Kind::String; }
+StringObject::StringObject(std::string_view text) : Object(text), text_(text) {
+    kind_ = Kind::String;
+}
 
 StringObject::~StringObject() = default;
 

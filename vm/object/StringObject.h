@@ -7,7 +7,7 @@
 #include "vm/object/Object.h"
 
 class StringObject : public Object {
-public:
+  public:
     // Registers itself under its own text.
     explicit StringObject(std::string_view text);
     ~StringObject() override;
@@ -15,7 +15,7 @@ public:
     // The text stays readable after a kill: evaluations may still be reading it as code.
     const std::string& text() const { return text_; }
 
-private:
+  private:
     const std::string text_;
 };
 

@@ -18,12 +18,14 @@ void ExitPrimitiveStringObject::execute(Thread& thread, const std::string& recei
 }
 
 void LockTwoPointsPrimitiveStringObject::execute(Thread& thread, const std::string& receiverName,
-                                                 const std::string&, const std::string&, const ParameterList&) {
+                                                 const std::string&, const std::string&,
+                                                 const ParameterList&) {
     if (Object* object = boundObject(thread, receiverName)) object->lockTwoPoints();
 }
 
 void UnlockTwoPointsPrimitiveStringObject::execute(Thread& thread, const std::string& receiverName,
-                                                   const std::string&, const std::string&, const ParameterList&) {
+                                                   const std::string&, const std::string&,
+                                                   const ParameterList&) {
     if (Object* object = boundObject(thread, receiverName)) object->unlockTwoPoints();
 }
 

@@ -3,8 +3,9 @@
 #include "vm/runtime/Resolution.h"
 #include "vm/runtime/Thread.h"
 
-void FirstKeyPrimitiveStringObject::execute(Thread& thread, const std::string& receiverName, const std::string&,
-                                            const std::string& resultName, const ParameterList&) {
+void FirstKeyPrimitiveStringObject::execute(Thread& thread, const std::string& receiverName,
+                                            const std::string&, const std::string& resultName,
+                                            const ParameterList&) {
     Object* object = boundObject(thread, receiverName);
     ResultCall call;
     if (!object || !beginResult(thread, resultName, StringLookup::AfterResult, call)) return;
@@ -14,8 +15,9 @@ void FirstKeyPrimitiveStringObject::execute(Thread& thread, const std::string& r
 
 // Key mode for a literal: the member after that key. Value mode for a name: the member after
 // the first one that refers to what the name denotes. A literal is never made here.
-void NextKeyPrimitiveStringObject::execute(Thread& thread, const std::string& receiverName, const std::string&,
-                                           const std::string& resultName, const ParameterList& parameters) {
+void NextKeyPrimitiveStringObject::execute(Thread& thread, const std::string& receiverName,
+                                           const std::string&, const std::string& resultName,
+                                           const ParameterList& parameters) {
     ResultCall call;
     if (!beginResult(thread, resultName, StringLookup::BeforeResult, call)) return;
     Object* object = boundObject(thread, receiverName);
@@ -32,8 +34,9 @@ void NextKeyPrimitiveStringObject::execute(Thread& thread, const std::string& re
     call.result->rebind(next ? next->target : call.nil);
 }
 
-void GetRefCountPrimitiveStringObject::execute(Thread& thread, const std::string& receiverName, const std::string&,
-                                               const std::string& resultName, const ParameterList&) {
+void GetRefCountPrimitiveStringObject::execute(Thread& thread, const std::string& receiverName,
+                                               const std::string&, const std::string& resultName,
+                                               const ParameterList&) {
     Object* object = boundObject(thread, receiverName);
     ResultCall call;
     if (!object || !beginResult(thread, resultName, StringLookup::AfterResult, call)) return;

@@ -16,7 +16,9 @@ void unregister(Object* object) {
     Member* objects = system ? system->getMember(names::objects) : nullptr;
     if (!objects || object->registryEntries() == 0) return;
     Object* registry = objects->target;
-    auto isEntryOf = [object](const Member* member) { return member && !member->counted && member->target == object; };
+    auto isEntryOf = [object](const Member* member) {
+        return member && !member->counted && member->target == object;
+    };
     if (StringObject* string = object->asStringObject())
         if (isEntryOf(registry->getMember(string->text()))) registry->removeMember(string->text());
     if (object->registryEntries() == 0) return;
@@ -24,7 +26,8 @@ void unregister(Object* object) {
     registry->forEachMember([&](const std::string& key, const Member& member) {
         if (isEntryOf(&member)) keys.push_back(key);
     });
-    for (const std::string& key : keys) registry->removeMember(key);
+    for (const std::string& key : keys)
+        registry->removeMember(key);
 }
 
 } // namespace

@@ -4,15 +4,17 @@
 #include "vm/runtime/Resolution.h"
 #include "vm/runtime/Thread.h"
 
-PrimitiveStringObject::PrimitiveStringObject(std::string_view text) : StringObject(text) { kind_ = Kind::Primitive; }
+PrimitiveStringObject::PrimitiveStringObject(std::string_view text) : StringObject(text) {
+    kind_ = Kind::Primitive;
+}
 
 PrimitiveStringObject::~PrimitiveStringObject() = default;
 
 void PrimitiveStringObject::execute(Thread&, const std::string&, const std::string&, const std::string&,
                                     const ParameterList&) {}
 
-bool PrimitiveStringObject::beginResult(Thread& thread, const std::string& resultName, StringLookup stringLookup,
-                                        ResultCall& call) {
+bool PrimitiveStringObject::beginResult(Thread& thread, const std::string& resultName,
+                                        StringLookup stringLookup, ResultCall& call) {
     call.nil = boundObject(thread, names::nil);
     if (!call.nil) return false;
     if (stringLookup == StringLookup::BeforeResult && !(call.string = boundObject(thread, names::string)))

@@ -10,25 +10,25 @@
 class Thread;
 
 // The fifteen primitives, in the order the world makes them: X(class prefix, text, holder).
-#define ORVEX_PRIMITIVES(X)                  \
-    X(New, "new", nil)                       \
-    X(Delete, "delete", nil)                 \
-    X(Set, "set", nil)                       \
-    X(Has, "has", nil)                       \
-    X(FirstKey, "firstKey", nil)             \
-    X(NextKey, "nextKey", nil)               \
-    X(Remove, "remove", nil)                 \
-    X(Get, "get", nil)                       \
-    X(GetRefCount, "getRefCount", nil)       \
-    X(Enter, "enter", nil)                   \
-    X(Exit, "exit", nil)                     \
-    X(Invoke, "invoke", Extern)              \
-    X(LockTwoPoints, "lockTwoPoints", nil)   \
-    X(UnlockTwoPoints, "unlockTwoPoints", nil) \
+#define ORVEX_PRIMITIVES(X)                                                                                  \
+    X(New, "new", nil)                                                                                       \
+    X(Delete, "delete", nil)                                                                                 \
+    X(Set, "set", nil)                                                                                       \
+    X(Has, "has", nil)                                                                                       \
+    X(FirstKey, "firstKey", nil)                                                                             \
+    X(NextKey, "nextKey", nil)                                                                               \
+    X(Remove, "remove", nil)                                                                                 \
+    X(Get, "get", nil)                                                                                       \
+    X(GetRefCount, "getRefCount", nil)                                                                       \
+    X(Enter, "enter", nil)                                                                                   \
+    X(Exit, "exit", nil)                                                                                     \
+    X(Invoke, "invoke", Extern)                                                                              \
+    X(LockTwoPoints, "lockTwoPoints", nil)                                                                   \
+    X(UnlockTwoPoints, "unlockTwoPoints", nil)                                                               \
     X(Print, "print", nil)
 
 class PrimitiveStringObject : public StringObject {
-public:
+  public:
     explicit PrimitiveStringObject(std::string_view text);
     ~PrimitiveStringObject() override;
 
@@ -38,7 +38,7 @@ public:
     virtual void execute(Thread& thread, const std::string& receiverName, const std::string& memberName,
                          const std::string& resultName, const ParameterList& parameters);
 
-protected:
+  protected:
     // The start that every primitive delivering a result shares: "nil" bound, a result name given,
     // the result reference resolved, and "String" bound, looked up before or after the result is
     // resolved (which can bind the result name). False where the call ends.
@@ -59,12 +59,12 @@ inline PrimitiveStringObject* asPrimitive(Object* object) {
     return object->isPrimitive() ? static_cast<PrimitiveStringObject*>(object) : nullptr;
 }
 
-#define ORVEX_DECLARE_PRIMITIVE(Name, text, holder)                                                             \
-    class Name##PrimitiveStringObject : public PrimitiveStringObject {                                           \
-    public:                                                                                                      \
-        Name##PrimitiveStringObject() : PrimitiveStringObject(text) {}                                           \
-        void execute(Thread& thread, const std::string& receiverName, const std::string& memberName,             \
-                     const std::string& resultName, const ParameterList& parameters) override;                          \
+#define ORVEX_DECLARE_PRIMITIVE(Name, text, holder)                                                          \
+    class Name##PrimitiveStringObject : public PrimitiveStringObject {                                       \
+      public:                                                                                                \
+        Name##PrimitiveStringObject() : PrimitiveStringObject(text) {}                                       \
+        void execute(Thread& thread, const std::string& receiverName, const std::string& memberName,         \
+                     const std::string& resultName, const ParameterList& parameters) override;               \
     };
 ORVEX_PRIMITIVES(ORVEX_DECLARE_PRIMITIVE)
 #undef ORVEX_DECLARE_PRIMITIVE

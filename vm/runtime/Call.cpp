@@ -20,7 +20,8 @@ Context* startCall(Thread& thread, CharStream code, CallMode mode) {
     return thread.currentContext();
 }
 
-ParameterObject makeParameterObject(Thread& thread, const ParameterList& parameters, Object* stringPrototype) {
+ParameterObject makeParameterObject(Thread& thread, const ParameterList& parameters,
+                                    Object* stringPrototype) {
     StringObject* object = makeLiteralObject(names::params, stringPrototype);
     for (std::size_t i = 0; i < parameters.size(); ++i) {
         Object* value = resolveName(thread, parameters[i], stringPrototype, literals::callParameter);

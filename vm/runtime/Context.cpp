@@ -16,7 +16,8 @@ Context::~Context() {
 }
 
 std::size_t Context::position(std::string_view name) const {
-    auto it = std::find_if(bindings_.begin(), bindings_.end(), [&](const Binding& b) { return b.entry->first == name; });
+    auto it = std::find_if(bindings_.begin(), bindings_.end(),
+                           [&](const Binding& b) { return b.entry->first == name; });
     return static_cast<std::size_t>(it - bindings_.begin());
 }
 

@@ -12,7 +12,7 @@ class Object;
 class Reference;
 
 class Context {
-public:
+  public:
     Context(NameIndex& index, std::size_t depth) : index_(index), depth_(depth) {}
     // Releases every binding; the one named "return" is the caller's and does not count down here.
     ~Context();
@@ -35,7 +35,7 @@ public:
     // Position on the thread's stack; 0 is the bottom (global) context.
     std::size_t depth() const { return depth_; }
 
-private:
+  private:
     struct Binding {
         NameIndex::Entry* entry;
         Reference* reference; // null: bound to no reference

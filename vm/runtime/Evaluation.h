@@ -11,7 +11,7 @@
 class Thread;
 
 class Evaluation {
-public:
+  public:
     Evaluation(CharStream stream, Thread* thread);
     // Frees the chain of children as well, innermost first, without recursion.
     ~Evaluation();
@@ -29,7 +29,7 @@ public:
     Thread* thread() const { return thread_; }
     Evaluation* child() const { return child_; }
 
-private:
+  private:
     void executeNextStatement();
 
     CharStream stream_;

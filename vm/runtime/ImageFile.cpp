@@ -9,7 +9,8 @@ bool readImageFile(const std::string& name, std::string& text) {
     std::string raw;
     char buffer[65536];
     std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) raw.append(buffer, got);
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        raw.append(buffer, got);
     bool failed = std::ferror(file) != 0;
     std::fclose(file);
     if (failed) return false;

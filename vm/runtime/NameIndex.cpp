@@ -28,7 +28,8 @@ void NameIndex::bind(Entry& entry, Context* context, Reference* reference) {
     }
     // Bindings are made in the top context, so this is a push; the search only guards the order.
     auto pos = bindings.stacked.end();
-    while (pos != bindings.stacked.begin() && (pos - 1)->context->depth() > context->depth()) --pos;
+    while (pos != bindings.stacked.begin() && (pos - 1)->context->depth() > context->depth())
+        --pos;
     bindings.stacked.insert(pos, Holder{context, reference});
 }
 

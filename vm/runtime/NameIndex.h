@@ -12,7 +12,7 @@ class Context;
 class Reference;
 
 class NameIndex {
-public:
+  public:
     // One name and the references bound to it: the bottom (global) context's apart, since most
     // names found are globals, then those of pushed contexts, innermost last.
     struct Holder {
@@ -44,7 +44,7 @@ public:
     // The binding that context holds for name, passing over those of other contexts.
     Reference* boundIn(std::string_view name, const Context* context) const;
 
-private:
+  private:
     struct Hash {
         using is_transparent = void;
         std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }

@@ -5,7 +5,7 @@
 #include <string_view>
 
 class OrvexOutput {
-public:
+  public:
     // Creates or truncates the file, in text mode; without it every print is dropped.
     explicit OrvexOutput(const char* fileName);
     ~OrvexOutput();
@@ -15,6 +15,6 @@ public:
     void print(std::string_view text);
     void flush();
 
-private:
+  private:
     std::FILE* file_;
 };

@@ -9,7 +9,7 @@
 #include "vm/object/Object.h"
 
 class Reference {
-public:
+  public:
     // A counted reference: the target's count rises now and falls in release().
     explicit Reference(Object* target) : target_(target) { target->incrementRefCount(); }
     Reference(const Reference&) = delete;
@@ -31,9 +31,8 @@ public:
         delete this;
         return true;
     }
-    std::uint32_t holders() const { return holders_; }
 
-private:
+  private:
     ~Reference() = default;
     Object* target_;
     std::uint32_t holders_ = 0;
@@ -42,7 +41,7 @@ private:
 // Holds a reference for the length of one statement or primitive: a result reference that an
 // add-if-absent binding refused lives exactly that long, its count on the target kept.
 class ReferenceHandle {
-public:
+  public:
     ReferenceHandle() = default;
     explicit ReferenceHandle(Reference* reference) : reference_(reference) {
         if (reference_) reference_->hold();
@@ -52,7 +51,8 @@ public:
     }
     ReferenceHandle(const ReferenceHandle&) = delete;
     ReferenceHandle& operator=(const ReferenceHandle&) = delete;
-    ReferenceHandle(ReferenceHandle&& other) noexcept : reference_(std::exchange(other.reference_, nullptr)) {}
+    ReferenceHandle(ReferenceHandle&& other) noexcept
+        : reference_(std::exchange(other.reference_, nullptr)) {}
     ReferenceHandle& operator=(ReferenceHandle&& other) noexcept {
         std::swap(reference_, other.reference_);
         return *this;
@@ -61,6 +61,6 @@ public:
     Reference* operator->() const { return reference_; }
     explicit operator bool() const { return reference_ != nullptr; }
 
-private:
+  private:
     Reference* reference_ = nullptr;
 };

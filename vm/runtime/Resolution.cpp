@@ -4,7 +4,8 @@
 #include "vm/object/StringObject.h"
 #include "vm/runtime/Thread.h"
 
-StringObject* makeLiteral(Thread& thread, std::string_view name, Object* stringPrototype, LiteralPolicy policy) {
+StringObject* makeLiteral(Thread& thread, std::string_view name, Object* stringPrototype,
+                          LiteralPolicy policy) {
     StringObject* literal = makeLiteralObject(name, stringPrototype);
     if (policy.keepsWorkingReference) literal->incrementRefCount();
     switch (policy.binding) {

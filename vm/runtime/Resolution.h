@@ -38,7 +38,8 @@ inline constexpr LiteralPolicy invokeAnswer{LiteralBinding::CurrentContext, fals
 // policy says, whose <super> is stringPrototype. Null when name is neither.
 Object* resolveName(Thread& thread, std::string_view name, Object* stringPrototype, LiteralPolicy policy);
 // The making half alone, for a literal known to be bound nowhere.
-StringObject* makeLiteral(Thread& thread, std::string_view name, Object* stringPrototype, LiteralPolicy policy);
+StringObject* makeLiteral(Thread& thread, std::string_view name, Object* stringPrototype,
+                          LiteralPolicy policy);
 
 // The reference a result goes to: the innermost binding of name, or else a new binding of name to
 // nil in the current context. A binding refused there leaves a reference that lives as long as

@@ -1,13 +1,18 @@
 // The interpreter thread.
 #include "vm/runtime/Thread.h"
 
-Thread::Thread(ThreadPool* pool) : pool_(pool) { contexts_.push_back(std::make_unique<Context>(index_, 0)); }
-
-Thread::~Thread() {
-    while (!contexts_.empty()) contexts_.pop_back();
+Thread::Thread(ThreadPool* pool) : pool_(pool) {
+    contexts_.push_back(std::make_unique<Context>(index_, 0));
 }
 
-void Thread::pushNewContext() { contexts_.push_back(std::make_unique<Context>(index_, contexts_.size())); }
+Thread::~Thread() {
+    while (!contexts_.empty())
+        contexts_.pop_back();
+}
+
+void Thread::pushNewContext() {
+    contexts_.push_back(std::make_unique<Context>(index_, contexts_.size()));
+}
 
 void Thread::popContext() {
     if (contexts_.size() > 1) contexts_.pop_back();

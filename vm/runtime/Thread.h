@@ -14,7 +14,7 @@ class ThreadPool;
 class Reference;
 
 class Thread {
-public:
+  public:
     // Made with its bottom context, the pool's global context, in which the world is bound.
     explicit Thread(ThreadPool* pool);
     // Pops every context, the bottom one last.
@@ -38,7 +38,7 @@ public:
     void setWaiting(bool waiting) { waiting_ = waiting; }
     ThreadPool* pool() const { return pool_; }
 
-private:
+  private:
     NameIndex index_; // declared first: the contexts unbind from it as they go
     std::vector<std::unique_ptr<Context>> contexts_;
     bool waiting_ = false;

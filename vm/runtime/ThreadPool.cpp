@@ -11,19 +11,23 @@
 ThreadPool::ThreadPool(OrvexOutput* output) : output_(output), thread_(std::make_unique<Thread>(this)) {}
 
 ThreadPool::~ThreadPool() {
-    for (Evaluation* evaluation : evaluations_) delete evaluation;
+    for (Evaluation* evaluation : evaluations_)
+        delete evaluation;
     evaluations_.clear();
     thread_.reset();
 }
 
-Context& ThreadPool::globalContext() const { return thread_->bottomContext(); }
+Context& ThreadPool::globalContext() const {
+    return thread_->bottomContext();
+}
 
 void ThreadPool::load(const std::string& imageName) {
     std::string image;
     if (!readImageFile(imageName, image)) return;
     buildWorld(globalContext());
     Evaluation main(CharStream::view(image), thread_.get());
-    while (!main.finished()) main.step();
+    while (!main.finished())
+        main.step();
     currentEvaluation_ = nullptr;
 }
 

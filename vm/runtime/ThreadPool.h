@@ -15,7 +15,7 @@ class OrvexOutput;
 class Thread;
 
 class ThreadPool {
-public:
+  public:
     explicit ThreadPool(OrvexOutput* output);
     // Frees what is left: pooled evaluations, then the thread and its contexts, the global one last.
     ~ThreadPool();
@@ -37,7 +37,7 @@ public:
     Thread* thread() const { return thread_.get(); }
     std::size_t evaluationCount() const { return evaluations_.size(); }
 
-private:
+  private:
     std::vector<Evaluation*> evaluations_;
     Evaluation* currentEvaluation_ = nullptr;
     OrvexOutput* output_;

@@ -43,22 +43,29 @@ void buildWorld(Context& global) {
     const struct {
         const char* name;
         Object* object;
-    } names[] = {{"nil", nil},           {"<nil>", nilName},         {"String", string},
-                 {"<String>", stringName}, {"Extern", externObject}, {"<Extern>", externName},
-                 {"System", system},     {"<System>", systemName}};
-    for (const auto& entry : names) registry->addRegistryMember(entry.name, entry.object);
+    } names[] = {{"nil", nil},
+                 {"<nil>", nilName},
+                 {"String", string},
+                 {"<String>", stringName},
+                 {"Extern", externObject},
+                 {"<Extern>", externName},
+                 {"System", system},
+                 {"<System>", systemName}};
+    for (const auto& entry : names)
+        registry->addRegistryMember(entry.name, entry.object);
     registry->addRegistryMember("<objects>", registry);
 
     // Each primitive registers itself under its plain name and is held as "<name>".
-#define ORVEX_MAKE_PRIMITIVE(Name, text, holder)                                                                \
-    {                                                                                                          \
-        Object* primitive = heap.make<Name##PrimitiveStringObject>();                                          \
-        primitive->addMember("<id>", primitive);                                                               \
-        primitive->addMember("<super>", string);                                                               \
-        (std::string_view(#holder) == "nil" ? nil : externObject)->addMember("<" text ">", primitive);         \
+#define ORVEX_MAKE_PRIMITIVE(Name, text, holder)                                                             \
+    {                                                                                                        \
+        Object* primitive = heap.make<Name##PrimitiveStringObject>();                                        \
+        primitive->addMember("<id>", primitive);                                                             \
+        primitive->addMember("<super>", string);                                                             \
+        (std::string_view(#holder) == "nil" ? nil : externObject)->addMember("<" text ">", primitive);       \
     }
     ORVEX_PRIMITIVES(ORVEX_MAKE_PRIMITIVE)
 #undef ORVEX_MAKE_PRIMITIVE
 
-    for (const auto& entry : names) global.addReference(entry.name, entry.object);
+    for (const auto& entry : names)
+        global.addReference(entry.name, entry.object);
 }

@@ -16,8 +16,8 @@ StringObject* codeOf(const Thread& thread, const std::string& referenceName) {
 
 // The child's frame: the result through "return" when there is a target, resolved in the child's
 // context, then "params".
-void runSynchronously(Thread& thread, CharStream code, const ParameterList& parameters, Object* string, Object* nil,
-                      const std::string& targetName) {
+void runSynchronously(Thread& thread, CharStream code, const ParameterList& parameters, Object* string,
+                      Object* nil, const std::string& targetName) {
     Context* frame = startCall(thread, std::move(code), CallMode::Synchronous);
     if (!frame) return;
     ParameterObject bound = makeParameterObject(thread, parameters, string);
@@ -33,7 +33,8 @@ void runSynchronously(Thread& thread, CharStream code, const ParameterList& para
 }
 
 // The code joins the pool; its parameters are bound in the caller's own context.
-void runAsynchronously(Thread& thread, std::string_view code, const ParameterList& parameters, Object* string) {
+void runAsynchronously(Thread& thread, std::string_view code, const ParameterList& parameters,
+                       Object* string) {
     Context* frame = startCall(thread, CharStream::copy(code), CallMode::Asynchronous);
     if (!frame) return;
     ParameterObject bound = makeParameterObject(thread, parameters, string);
@@ -52,7 +53,8 @@ void SynchronousReferenceEvaluationStatement::execute() {
     if (!nil) return;
     StringObject* code = codeOf(*thread_, referenceName_);
     if (!code) return;
-    runSynchronously(*thread_, CharStream::view(unquote(code->text())), parameters_, string, nil, targetName_);
+    runSynchronously(*thread_, CharStream::view(unquote(code->text())), parameters_, string, nil,
+                     targetName_);
 }
 
 void SynchronousStringEvaluationStatement::execute() {
@@ -61,7 +63,8 @@ void SynchronousStringEvaluationStatement::execute() {
     Object* nil = boundObject(*thread_, names::nil);
     if (!nil) return;
     // The parent evaluation, whose text the source view points into, outlives the child.
-    CharStream code = source_ == codeText_ ? CharStream::view(unquote(source_)) : CharStream::copy(unquote(codeText_));
+    CharStream code =
+        source_ == codeText_ ? CharStream::view(unquote(source_)) : CharStream::copy(unquote(codeText_));
     runSynchronously(*thread_, std::move(code), parameters_, string, nil, targetName_);
 }
 

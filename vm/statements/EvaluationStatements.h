@@ -7,48 +7,50 @@
 #include "vm/statements/Statement.h"
 
 class ReferenceEvaluationStatement : public Statement {
-public:
+  public:
     ReferenceEvaluationStatement(std::string reference, ParameterList parameters)
         : referenceName_(std::move(reference)), parameters_(std::move(parameters)) {}
     const std::string& referenceName() const { return referenceName_; }
     const ParameterList& parameters() const { return parameters_; }
 
-protected:
+  protected:
     std::string referenceName_;
     ParameterList parameters_;
 };
 
 class SynchronousReferenceEvaluationStatement : public ReferenceEvaluationStatement {
-public:
-    SynchronousReferenceEvaluationStatement(std::string reference, ParameterList parameters, std::string target)
-        : ReferenceEvaluationStatement(std::move(reference), std::move(parameters)), targetName_(std::move(target)) {}
+  public:
+    SynchronousReferenceEvaluationStatement(std::string reference, ParameterList parameters,
+                                            std::string target)
+        : ReferenceEvaluationStatement(std::move(reference), std::move(parameters)),
+          targetName_(std::move(target)) {}
     void execute() override;
     const std::string& targetName() const { return targetName_; }
 
-private:
+  private:
     std::string targetName_;
 };
 
 class AsynchronousReferenceEvaluationStatement : public ReferenceEvaluationStatement {
-public:
+  public:
     using ReferenceEvaluationStatement::ReferenceEvaluationStatement;
     void execute() override;
 };
 
 class StringEvaluationStatement : public Statement {
-public:
+  public:
     StringEvaluationStatement(std::string code, ParameterList parameters)
         : codeText_(std::move(code)), parameters_(std::move(parameters)) {}
     const std::string& codeText() const { return codeText_; }
     const ParameterList& parameters() const { return parameters_; }
 
-protected:
+  protected:
     std::string codeText_;
     ParameterList parameters_;
 };
 
 class SynchronousStringEvaluationStatement : public StringEvaluationStatement {
-public:
+  public:
     // source: the code as it stands in the text being parsed, when it is there verbatim. The
     // child then reads it in place instead of from a copy, so nested code costs no memory per level.
     SynchronousStringEvaluationStatement(std::string code, ParameterList parameters, std::string target,
@@ -58,13 +60,13 @@ public:
     void execute() override;
     const std::string& targetName() const { return targetName_; }
 
-private:
+  private:
     std::string targetName_;
     std::string_view source_;
 };
 
 class AsynchronousStringEvaluationStatement : public StringEvaluationStatement {
-public:
+  public:
     using StringEvaluationStatement::StringEvaluationStatement;
     void execute() override;
 };

@@ -6,7 +6,8 @@
 #include "vm/runtime/Resolution.h"
 #include "vm/runtime/Thread.h"
 
-std::optional<TwoPointsStatement::Message> MemberEvaluationStatement::resolveMethod(const std::string& resultName) const {
+std::optional<TwoPointsStatement::Message>
+MemberEvaluationStatement::resolveMethod(const std::string& resultName) const {
     Object* string = boundObject(*thread_, names::string);
     if (!string) return std::nullopt;
     std::optional<Message> message = resolveMessage(string);
@@ -35,9 +36,11 @@ void MemberEvaluationStatement::callMethod(const Message& message, CallMode mode
     ParameterObject bound = makeParameterObject(*thread_, parameters_, string);
     if (!bound.complete) return;
     if (codeMember)
-        bound.object->addMember(formatNumberLiteral(static_cast<std::int32_t>(parameters_.size())), message.member);
-    bindFrame(*frame, {.sender = message.receiver, .mySelf = message.owner, .result = result,
-                       .parameters = bound.object});
+        bound.object->addMember(formatNumberLiteral(static_cast<std::int32_t>(parameters_.size())),
+                                message.member);
+    bindFrame(
+        *frame,
+        {.sender = message.receiver, .mySelf = message.owner, .result = result, .parameters = bound.object});
 }
 
 void SynchronousMemberEvaluationStatement::execute() {

@@ -7,12 +7,12 @@
 #include "vm/statements/TwoPointsStatement.h"
 
 class MemberEvaluationStatement : public TwoPointsStatement {
-public:
+  public:
     MemberEvaluationStatement(std::string object, std::string member, ParameterList parameters)
         : TwoPointsStatement(std::move(object), std::move(member)), parameters_(std::move(parameters)) {}
     const ParameterList& parameters() const { return parameters_; }
 
-protected:
+  protected:
     // The steps both forms share: "String", the receiver, the method, and a primitive run at once.
     // None where the statement ends there, a primitive's run included.
     std::optional<Message> resolveMethod(const std::string& resultName) const;
@@ -23,7 +23,7 @@ protected:
 };
 
 class SynchronousMemberEvaluationStatement : public MemberEvaluationStatement {
-public:
+  public:
     SynchronousMemberEvaluationStatement(std::string object, std::string member, ParameterList parameters,
                                          std::string target)
         : MemberEvaluationStatement(std::move(object), std::move(member), std::move(parameters)),
@@ -31,12 +31,12 @@ public:
     void execute() override;
     const std::string& targetName() const { return targetName_; }
 
-private:
+  private:
     std::string targetName_;
 };
 
 class AsynchronousMemberEvaluationStatement : public MemberEvaluationStatement {
-public:
+  public:
     using MemberEvaluationStatement::MemberEvaluationStatement;
     void execute() override;
 };

@@ -6,7 +6,7 @@
 class Thread;
 
 class Statement {
-public:
+  public:
     Statement() = default;
     virtual ~Statement();
     Statement(const Statement&) = delete;
@@ -16,7 +16,7 @@ public:
     void setThread(Thread* thread) { thread_ = thread; }
     Thread* thread() const { return thread_; }
 
-protected:
+  protected:
     Thread* thread_ = nullptr;
 };
 

@@ -6,7 +6,8 @@
 #include "vm/runtime/Resolution.h"
 #include "vm/runtime/Thread.h"
 
-std::optional<TwoPointsStatement::Message> TwoPointsStatement::resolveMessage(Object* literalPrototype) const {
+std::optional<TwoPointsStatement::Message>
+TwoPointsStatement::resolveMessage(Object* literalPrototype) const {
     Object* receiver = boundObject(*thread_, objectName_);
     if (!receiver) {
         if (!literalPrototype || !isStringLiteral(objectName_)) return std::nullopt;
@@ -21,8 +22,8 @@ bool TwoPointsStatement::intercepts(const Message& message) {
     return message.receiver->getMember(names::twoPoints) && !message.receiver->isTwoPointsLocked();
 }
 
-void TwoPointsStatement::twoPointsCall(const Message& message, Reference* result, const ParameterList& parameters,
-                                       Intercepted kind) const {
+void TwoPointsStatement::twoPointsCall(const Message& message, Reference* result,
+                                       const ParameterList& parameters, Intercepted kind) const {
     Object* string = boundObject(*thread_, names::string);
     if (!string) return;
     Object* nil = boundObject(*thread_, names::nil);
@@ -40,12 +41,16 @@ void TwoPointsStatement::twoPointsCall(const Message& message, Reference* result
     if (!trueObject || !falseObject) return;
     auto n = static_cast<std::int32_t>(parameters.size());
     Member* id = message.member->getId();
-    bound.object->addMember(formatNumberLiteral(n), kind != Intercepted::MemberAccess ? trueObject : falseObject);
+    bound.object->addMember(formatNumberLiteral(n),
+                            kind != Intercepted::MemberAccess ? trueObject : falseObject);
     bound.object->addMember(formatNumberLiteral(n + 1), id ? id->target : nil);
     bound.object->addMember(formatNumberLiteral(n + 2),
                             kind == Intercepted::SynchronousMessage ? trueObject : falseObject);
 
-    CallFrame call{.sender = message.receiver, .mySelf = message.owner, .result = std::nullopt, .parameters = bound.object};
+    CallFrame call{.sender = message.receiver,
+                   .mySelf = message.owner,
+                   .result = std::nullopt,
+                   .parameters = bound.object};
     if (kind != Intercepted::AsynchronousMessage) call.result = result;
     bindFrame(*frame, call);
 }

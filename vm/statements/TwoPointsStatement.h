@@ -11,13 +11,13 @@ class Object;
 class Reference;
 
 class TwoPointsStatement : public Statement {
-public:
+  public:
     TwoPointsStatement(std::string object, std::string member)
         : objectName_(std::move(object)), memberName_(std::move(member)) {}
     const std::string& objectName() const { return objectName_; }
     const std::string& memberName() const { return memberName_; }
 
-protected:
+  protected:
     // What a colon statement works on during its one execution.
     struct Message {
         Object* receiver;

@@ -6,7 +6,7 @@
 #include <string_view>
 
 class CharStream {
-public:
+  public:
     static constexpr int End = -1;
 
     static CharStream view(std::string_view text) { return CharStream(text); }
@@ -21,7 +21,7 @@ public:
     std::string_view text() const { return text_; }
     std::size_t position() const { return position_; }
 
-private:
+  private:
     explicit CharStream(std::string_view text) : text_(text) {}
     explicit CharStream(std::string&& owned) : owned_(std::move(owned)), text_(owned_), owning_(true) {}
     std::string owned_;
@@ -31,7 +31,8 @@ private:
 };
 
 inline CharStream::CharStream(CharStream&& other) noexcept
-    : owned_(std::move(other.owned_)), text_(other.text_), owning_(other.owning_), position_(other.position_) {
+    : owned_(std::move(other.owned_)), text_(other.text_), owning_(other.owning_),
+      position_(other.position_) {
     // A moved std::string may keep its characters inline, so the view is rebuilt over our copy.
     if (owning_) text_ = owned_;
 }

@@ -9,7 +9,7 @@
 #include "vm/text/Token.h"
 
 class Lexer {
-public:
+  public:
     // Reads the first token at once.
     explicit Lexer(CharStream& input);
     ~Lexer();
@@ -24,7 +24,7 @@ public:
     std::string_view getSourceView() const { return sourceView_; }
     std::int32_t getLine() const { return line_; }
 
-private:
+  private:
     int readChar();
     void unreadChar(int ch);
     // The first character and every following one that belongs; the first other one is given back.

@@ -11,14 +11,14 @@
 class Statement;
 
 class Parser {
-public:
+  public:
     explicit Parser(CharStream& input);
     ~Parser();
 
     // The next statement, or null at the end of the text or at the first thing that is no statement.
     std::unique_ptr<Statement> parseStatement();
 
-private:
+  private:
     std::unique_ptr<Statement> parseAssignment(const std::string& target);
     // What may follow a consumed NAME; target is empty outside an assignment tail.
     std::unique_ptr<Statement> parseAfterName(Token kind, const std::string& name, const std::string& target,

@@ -2,27 +2,27 @@
 #pragma once
 
 // X(name, code)
-#define ORVEX_TOKENS(X)     \
-    X(End, 0)               \
-    X(Semicolon, 100)       \
-    X(Dot, 101)             \
-    X(Comma, 102)           \
-    X(Colon, 103)           \
-    X(OpenParen, 104)       \
-    X(CloseParen, 105)      \
-    X(Greater, 107)         \
-    X(LeftArrow, 108)       \
-    X(RightArrow, 109)      \
-    X(Plus, 200)            \
-    X(Star, 201)            \
-    X(Minus, 202)           \
-    X(Slash, 203)           \
-    X(Percent, 204)         \
-    X(Comment, 300)         \
-    X(Backslash, 301)       \
-    X(EqualEqual, 302)      \
-    X(Number, 501)          \
-    X(Identifier, 502)      \
+#define ORVEX_TOKENS(X)                                                                                      \
+    X(End, 0)                                                                                                \
+    X(Semicolon, 100)                                                                                        \
+    X(Dot, 101)                                                                                              \
+    X(Comma, 102)                                                                                            \
+    X(Colon, 103)                                                                                            \
+    X(OpenParen, 104)                                                                                        \
+    X(CloseParen, 105)                                                                                       \
+    X(Greater, 107)                                                                                          \
+    X(LeftArrow, 108)                                                                                        \
+    X(RightArrow, 109)                                                                                       \
+    X(Plus, 200)                                                                                             \
+    X(Star, 201)                                                                                             \
+    X(Minus, 202)                                                                                            \
+    X(Slash, 203)                                                                                            \
+    X(Percent, 204)                                                                                          \
+    X(Comment, 300)                                                                                          \
+    X(Backslash, 301)                                                                                        \
+    X(EqualEqual, 302)                                                                                       \
+    X(Number, 501)                                                                                           \
+    X(Identifier, 502)                                                                                       \
     X(BracketedName, 503)
 
 enum class Token : int {
