@@ -68,6 +68,7 @@ void SynchronousStringEvaluationStatement::execute() {
     runSynchronously(*thread_, std::move(code), parameters_, string, nil, targetName_);
 }
 
+// Nothing of an asynchronous call refers to nil, yet a call without "nil" bound is not made.
 void AsynchronousReferenceEvaluationStatement::execute() {
     Object* string = boundObject(*thread_, names::string);
     if (!string || !boundObject(*thread_, names::nil)) return;
@@ -78,7 +79,6 @@ void AsynchronousReferenceEvaluationStatement::execute() {
 
 void AsynchronousStringEvaluationStatement::execute() {
     Object* string = boundObject(*thread_, names::string);
-    // "nil" is only required to be bound.
     if (!string || !boundObject(*thread_, names::nil)) return;
     runAsynchronously(*thread_, unquote(codeText_), parameters_, string);
 }

@@ -69,6 +69,6 @@ void AsynchronousMemberEvaluationStatement::execute() {
         twoPointsCall(*message, nullptr, parameters_, Intercepted::AsynchronousMessage);
         return;
     }
-    if (!boundObject(*thread_, names::nil)) return;
+    if (!boundObject(*thread_, names::nil)) return; // required, like the synchronous form's, though unused
     callMethod(*message, CallMode::Asynchronous, std::nullopt);
 }
