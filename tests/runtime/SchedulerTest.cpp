@@ -66,9 +66,11 @@ TEST_F(SchedulerTest, AMillionNestedSynchronousChildren) {
     const int depth = 1000000;
     Evaluation root(CharStream::copy(""), thread);
     Evaluation* innermost = &root;
-    for (int i = 0; i < depth; ++i) innermost = innermost->startChild(CharStream::view("-> x ;"));
+    // One code read once, as a method's text is for every call of it.
+    CodeRef code = CodeRef::adopt(Code::make(CharStream::view("-> x ;"), Code::Keeping::Every));
+    for (int i = 0; i < depth; ++i) innermost = innermost->startChild(CodeRef::share(code.get()));
     EXPECT_EQ(thread->depth(), std::size_t(depth) + 1);
-    // Each child: its statement, the step that finds its parser empty, its retirement.
+    // Each child: its statement, the step that finds no more, its retirement.
     EXPECT_EQ(stepsToFinish(root), 3 * depth + 1);
     EXPECT_EQ(thread->depth(), 1u);
     EXPECT_EQ(thread->lookup("x"), nullptr);
@@ -79,7 +81,8 @@ TEST_F(SchedulerTest, AbandonedChainsAreFreedWithoutRecursion) {
     Thread* thread = buildWorld();
     auto* root = new Evaluation(CharStream::copy(""), thread);
     Evaluation* innermost = root;
-    for (int i = 0; i < 1000000; ++i) innermost = innermost->startChild(CharStream::view(""));
+    CodeRef code = CodeRef::adopt(Code::make(CharStream::view(""), Code::Keeping::Every));
+    for (int i = 0; i < 1000000; ++i) innermost = innermost->startChild(CodeRef::share(code.get()));
     delete root;
     while (thread->depth() > 1) thread->popContext();
 }

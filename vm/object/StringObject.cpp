@@ -7,7 +7,9 @@ StringObject::StringObject(std::string_view text) : Object(text), text_(text) {
     kind_ = Kind::String;
 }
 
-StringObject::~StringObject() = default;
+StringObject::~StringObject() {
+    if (textCache_) textCache_->release();
+}
 
 StringObject* makeLiteralObject(std::string_view text, Object* prototype) {
     StringObject* object = Heap::instance().make<StringObject>(text);

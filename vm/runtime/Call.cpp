@@ -7,7 +7,7 @@
 #include "vm/runtime/Thread.h"
 #include "vm/runtime/ThreadPool.h"
 
-Context* startCall(Thread& thread, CharStream code, CallMode mode) {
+Context* startCall(Thread& thread, CodeRef code, CallMode mode) {
     ThreadPool* pool = thread.pool();
     if (!pool) return nullptr;
     if (mode == CallMode::Asynchronous) {

@@ -13,7 +13,7 @@
 #include <optional>
 
 #include "vm/object/Names.h"
-#include "vm/text/CharStream.h"
+#include "vm/runtime/Code.h"
 
 class Context;
 class Object;
@@ -27,7 +27,7 @@ enum class CallMode { Synchronous, Asynchronous };
 // before the caller's next statement. Asynchronous: the new evaluation waits for the scheduler.
 // Answers the context the frame goes into, or null when no evaluation is running to be the parent
 // (or no pool to join).
-Context* startCall(Thread& thread, CharStream code, CallMode mode);
+Context* startCall(Thread& thread, CodeRef code, CallMode mode);
 
 struct ParameterObject {
     StringObject* object; // always made

@@ -5,8 +5,10 @@
 #include "vm/runtime/ThreadPool.h"
 #include "vm/statements/Statement.h"
 
-Evaluation::Evaluation(CharStream stream, Thread* thread)
-    : stream_(std::move(stream)), parser_(stream_), thread_(thread) {}
+Evaluation::Evaluation(CodeRef code, Thread* thread) : code_(std::move(code)), thread_(thread) {}
+
+Evaluation::Evaluation(CharStream text, Thread* thread)
+    : Evaluation(CodeRef::adopt(Code::make(std::move(text), Code::Keeping::Latest)), thread) {}
 
 Evaluation::~Evaluation() {
     Evaluation* child = child_;
@@ -40,17 +42,19 @@ void Evaluation::step() {
 }
 
 void Evaluation::executeNextStatement() {
-    std::unique_ptr<Statement> statement = parser_.parseStatement();
+    Statement* statement = code_->statement(next_);
     if (!statement) {
         finished_ = true;
+        code_ = CodeRef(); // the frame stays until it is retired; what it read can go now
         return;
     }
+    ++next_;
     statement->setThread(thread_);
     statement->execute();
 }
 
-Evaluation* Evaluation::startChild(CharStream stream) {
-    auto* child = new Evaluation(std::move(stream), thread_);
+Evaluation* Evaluation::startChild(CodeRef code) {
+    auto* child = new Evaluation(std::move(code), thread_);
     child->parent_ = this;
     child->root_ = root_;
     child_ = child;

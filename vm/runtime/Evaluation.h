@@ -1,18 +1,18 @@
-// Evaluations: a parser over a text, executing one statement per step, with an optional
+// Evaluations: a position in a code, executing one statement per step, with an optional
 // synchronous child that runs to its end before its parent goes on.
 #pragma once
 
-#include <memory>
-#include <string_view>
+#include <cstddef>
 
-#include "vm/text/CharStream.h"
-#include "vm/text/Parser.h"
+#include "vm/runtime/Code.h"
 
 class Thread;
 
 class Evaluation {
   public:
-    Evaluation(CharStream stream, Thread* thread);
+    Evaluation(CodeRef code, Thread* thread);
+    // A text read once, from start to end: the image, or a text a test runs.
+    Evaluation(CharStream text, Thread* thread);
     // Frees the chain of children as well, innermost first, without recursion.
     ~Evaluation();
     Evaluation(const Evaluation&) = delete;
@@ -21,9 +21,8 @@ class Evaluation {
     // One statement of the innermost unfinished descendant, or the retirement of a finished child.
     // Constant time in the depth of the chain: the root keeps its innermost descendant at hand.
     void step();
-    // A synchronous child over text: a copy when the text is a statement's own, a view when it
-    // is a string object's, which never changes and outlives every evaluation.
-    Evaluation* startChild(CharStream stream);
+    // A synchronous child over code, on a new context pushed on the thread.
+    Evaluation* startChild(CodeRef code);
 
     bool finished() const { return finished_; }
     Thread* thread() const { return thread_; }
@@ -32,8 +31,8 @@ class Evaluation {
   private:
     void executeNextStatement();
 
-    CharStream stream_;
-    Parser parser_;
+    CodeRef code_;
+    std::size_t next_ = 0; // index of the next statement in code_
     bool finished_ = false;
     Thread* thread_;
     Evaluation* child_ = nullptr;

@@ -31,8 +31,8 @@ void ThreadPool::load(const std::string& imageName) {
     currentEvaluation_ = nullptr;
 }
 
-Evaluation* ThreadPool::addEvaluation(CharStream stream, Thread* thread) {
-    auto* evaluation = new Evaluation(std::move(stream), thread);
+Evaluation* ThreadPool::addEvaluation(CodeRef code, Thread* thread) {
+    auto* evaluation = new Evaluation(std::move(code), thread);
     evaluations_.push_back(evaluation);
     return evaluation;
 }

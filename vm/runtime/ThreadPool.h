@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "vm/text/CharStream.h"
+#include "vm/runtime/Code.h"
 
 class Context;
 class Evaluation;
@@ -27,7 +27,7 @@ class ThreadPool {
     // Steps the pooled evaluations in passes until none is left or none can run, and then answers
     // true. A budget, when given, is asked before every step; its false ends the run there.
     bool run(const std::function<bool()>& budget = {});
-    Evaluation* addEvaluation(CharStream stream, Thread* thread);
+    Evaluation* addEvaluation(CodeRef code, Thread* thread);
 
     Evaluation* currentEvaluation() const { return currentEvaluation_; }
     void setCurrentEvaluation(Evaluation* evaluation) { currentEvaluation_ = evaluation; }

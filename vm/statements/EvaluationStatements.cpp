@@ -16,7 +16,7 @@ StringObject* codeOf(const Thread& thread, const std::string& referenceName) {
 
 // The child's frame: the result through "return" when there is a target, resolved in the child's
 // context, then "params".
-void runSynchronously(Thread& thread, CharStream code, const ParameterList& parameters, Object* string,
+void runSynchronously(Thread& thread, CodeRef code, const ParameterList& parameters, Object* string,
                       Object* nil, const std::string& targetName) {
     Context* frame = startCall(thread, std::move(code), CallMode::Synchronous);
     if (!frame) return;
@@ -33,9 +33,8 @@ void runSynchronously(Thread& thread, CharStream code, const ParameterList& para
 }
 
 // The code joins the pool; its parameters are bound in the caller's own context.
-void runAsynchronously(Thread& thread, std::string_view code, const ParameterList& parameters,
-                       Object* string) {
-    Context* frame = startCall(thread, CharStream::copy(code), CallMode::Asynchronous);
+void runAsynchronously(Thread& thread, CodeRef code, const ParameterList& parameters, Object* string) {
+    Context* frame = startCall(thread, std::move(code), CallMode::Asynchronous);
     if (!frame) return;
     ParameterObject bound = makeParameterObject(thread, parameters, string);
     if (!bound.complete) return;
@@ -53,8 +52,7 @@ void SynchronousReferenceEvaluationStatement::execute() {
     if (!nil) return;
     StringObject* code = codeOf(*thread_, referenceName_);
     if (!code) return;
-    runSynchronously(*thread_, CharStream::view(unquote(code->text())), parameters_, string, nil,
-                     targetName_);
+    runSynchronously(*thread_, CodeRef::share(Code::of(*code)), parameters_, string, nil, targetName_);
 }
 
 void SynchronousStringEvaluationStatement::execute() {
@@ -62,10 +60,15 @@ void SynchronousStringEvaluationStatement::execute() {
     if (!string) return;
     Object* nil = boundObject(*thread_, names::nil);
     if (!nil) return;
-    // The parent evaluation, whose text the source view points into, outlives the child.
-    CharStream code =
-        source_ == codeText_ ? CharStream::view(unquote(source_)) : CharStream::copy(unquote(codeText_));
-    runSynchronously(*thread_, std::move(code), parameters_, string, nil, targetName_);
+    // Read in place when the code stands verbatim in the parent's text, which lives as long as this
+    // statement: deeply nested code then costs no copy per level.
+    if (!code_) {
+        std::string_view inner = unquote(codeText_);
+        code_ = CodeRef::adopt(
+            Code::make(source_ == codeText_ ? CharStream::view(unquote(source_)) : CharStream::copy(inner),
+                       Code::Keeping::Every));
+    }
+    runSynchronously(*thread_, CodeRef::share(code_.get()), parameters_, string, nil, targetName_);
 }
 
 // Nothing of an asynchronous call refers to nil, yet a call without "nil" bound is not made.
@@ -74,11 +77,14 @@ void AsynchronousReferenceEvaluationStatement::execute() {
     if (!string || !boundObject(*thread_, names::nil)) return;
     StringObject* code = codeOf(*thread_, referenceName_);
     if (!code) return;
-    runAsynchronously(*thread_, unquote(code->text()), parameters_, string);
+    runAsynchronously(*thread_, CodeRef::share(Code::of(*code)), parameters_, string);
 }
 
 void AsynchronousStringEvaluationStatement::execute() {
     Object* string = boundObject(*thread_, names::string);
     if (!string || !boundObject(*thread_, names::nil)) return;
-    runAsynchronously(*thread_, unquote(codeText_), parameters_, string);
+    // Asynchronous code may outlive the text this statement stands in: it reads a copy of its own.
+    if (!code_)
+        code_ = CodeRef::adopt(Code::make(CharStream::copy(unquote(codeText_)), Code::Keeping::Every));
+    runAsynchronously(*thread_, CodeRef::share(code_.get()), parameters_, string);
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "vm/runtime/Code.h"
 #include "vm/statements/Statement.h"
 
 class ReferenceEvaluationStatement : public Statement {
@@ -47,6 +48,7 @@ class StringEvaluationStatement : public Statement {
   protected:
     std::string codeText_;
     ParameterList parameters_;
+    CodeRef code_; // read on first execution, kept for the next ones
 };
 
 class SynchronousStringEvaluationStatement : public StringEvaluationStatement {

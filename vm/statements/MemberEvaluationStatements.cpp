@@ -27,11 +27,8 @@ void MemberEvaluationStatement::callMethod(const Message& message, CallMode mode
                                                                                  : names::asynchronousCode);
     StringObject* code = (codeMember ? codeMember->target : message.member)->asStringObject();
     if (!code) return;
-    // Asynchronous code outlives the statement and may outlive its string: it gets its own copy.
-    std::string_view text = unquote(code->text());
-    CharStream stream = mode == CallMode::Synchronous ? CharStream::view(text) : CharStream::copy(text);
     Object* string = boundObject(*thread_, names::string);
-    Context* frame = startCall(*thread_, std::move(stream), mode);
+    Context* frame = startCall(*thread_, CodeRef::share(Code::of(*code)), mode);
     if (!frame) return;
     ParameterObject bound = makeParameterObject(*thread_, parameters_, string);
     if (!bound.complete) return;

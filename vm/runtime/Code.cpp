@@ -1,0 +1,45 @@
+// Texts read as code, once.
+#include "vm/runtime/Code.h"
+
+#include "vm/object/Names.h"
+#include "vm/statements/Statement.h"
+#include "vm/text/Parser.h"
+
+Code::Code(CharStream stream, Keeping keeping) : stream_(std::move(stream)), keeping_(keeping) {
+    parser_ = std::make_unique<Parser>(stream_);
+}
+
+Code::~Code() = default;
+
+Code* Code::make(CharStream stream, Keeping keeping) {
+    return new Code(std::move(stream), keeping);
+}
+
+// A string object's text never changes and outlives every evaluation of it (objects are freed only
+// when the process ends), so its code reads the text in place.
+Code* Code::of(StringObject& string) {
+    if (!string.textCache())
+        string.setTextCache(make(CharStream::view(unquote(string.text())), Keeping::Every));
+    return static_cast<Code*>(string.textCache());
+}
+
+void Code::release() {
+    if (--holders_ == 0) delete this;
+}
+
+Statement* Code::statement(std::size_t index) {
+    while (index >= firstIndex_ + statements_.size()) {
+        if (!parser_) return nullptr;
+        std::unique_ptr<Statement> next = parser_->parseStatement();
+        if (!next) {
+            parser_.reset(); // the text is exhausted, or reads on as no statement: no more are made
+            return nullptr;
+        }
+        if (keeping_ == Keeping::Latest && !statements_.empty()) {
+            firstIndex_ += statements_.size();
+            statements_.clear();
+        }
+        statements_.push_back(std::move(next));
+    }
+    return index >= firstIndex_ ? statements_[index - firstIndex_].get() : nullptr;
+}
