@@ -2,11 +2,16 @@
 # Installs whatever the build and the tests need and this machine lacks (Debian, as root).
 set -euo pipefail
 packages=(cmake g++ make libgtest-dev libbenchmark-dev time
-          mingw-w64 g++-mingw-w64-x86-64 wine64 wine64-tools libwine-dev)
+          mingw-w64 g++-mingw-w64-x86-64 wine64 wine64-tools libwine-dev vim)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
+# Node.js for the editor checks: whatever node and npm the machine has will do, whichever
+# package brought them (some bring npm inside nodejs).
+if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
+    missing+=(nodejs npm)
+fi
 if [ ${#missing[@]} -gt 0 ]; then
     echo "Installing: ${missing[*]}"
     SUDO=""

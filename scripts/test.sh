@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Every test: native build, the same suite under AddressSanitizer and UndefinedBehaviorSanitizer,
-# and the Windows builds under Wine.
+# Every test: native build, the editor support, the same suite under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and the Windows builds under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -10,6 +10,9 @@ echo "==== native ===="
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$jobs"
 ctest --test-dir build -j"$jobs" --output-on-failure
+
+echo "==== editors ===="
+scripts/test-editors.sh
 
 echo "==== sanitizers ===="
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DORVEX_SANITIZE=ON

@@ -1,0 +1,65 @@
+filetype orvex
+1:1	\* Two evaluations at once.	orvexComment
+3:1	   Parameters written between ) and ( start the code asynchronously. It runs after the	orvexComment
+4:1	   main program has finished, interleaved with the other asynchronous code one statement	orvexComment
+5:1	   at a time. \*	orvexComment
+7:1	<	orvexCodeDelimiter
+7:2	<ping>	orvexString
+7:9	:	orvexColon
+7:11	<print>	orvexPrimitive
+7:19	(	orvexSyncParen
+7:21	)	orvexSyncParen
+7:23	;	orvexSemicolon
+7:25	<ping>	orvexString
+7:32	:	orvexColon
+7:34	<print>	orvexPrimitive
+7:42	(	orvexSyncParen
+7:44	)	orvexSyncParen
+7:46	;	orvexSemicolon
+7:48	<ping>	orvexString
+7:55	:	orvexColon
+7:57	<print>	orvexPrimitive
+7:65	(	orvexSyncParen
+7:67	)	orvexSyncParen
+7:69	;	orvexSemicolon
+7:70	>	orvexCodeDelimiter
+7:72	)	orvexAsyncParen
+7:74	(	orvexAsyncParen
+7:76	;	orvexSemicolon
+8:1	<	orvexCodeDelimiter
+8:2	<pong>	orvexString
+8:9	:	orvexColon
+8:11	<print>	orvexPrimitive
+8:19	(	orvexSyncParen
+8:21	)	orvexSyncParen
+8:23	;	orvexSemicolon
+8:25	<pong>	orvexString
+8:32	:	orvexColon
+8:34	<print>	orvexPrimitive
+8:42	(	orvexSyncParen
+8:44	)	orvexSyncParen
+8:46	;	orvexSemicolon
+8:48	<pong>	orvexString
+8:55	:	orvexColon
+8:57	<print>	orvexPrimitive
+8:65	(	orvexSyncParen
+8:67	)	orvexSyncParen
+8:69	;	orvexSemicolon
+8:70	>	orvexCodeDelimiter
+8:72	)	orvexAsyncParen
+8:74	(	orvexAsyncParen
+8:76	;	orvexSemicolon
+9:1	<start>	orvexString
+9:9	:	orvexColon
+9:11	<print>	orvexPrimitive
+9:19	(	orvexSyncParen
+9:21	)	orvexSyncParen
+9:23	;	orvexSemicolon
+10:1	<	orvexString
+10:2	\n	orvexEscape
+10:4	>	orvexString
+10:6	:	orvexColon
+10:8	<print>	orvexPrimitive
+10:16	(	orvexSyncParen
+10:18	)	orvexSyncParen
+10:20	;	orvexSemicolon

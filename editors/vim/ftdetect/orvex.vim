@@ -1,0 +1,2 @@
+" Orvex program images.
+autocmd BufNewFile,BufRead *.Orvex setfiletype orvex

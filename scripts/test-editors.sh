@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Checks the editor support in editors/: the TextMate grammar, through the npm packages that
+# VS Code itself uses, and the Vim syntax file, token by token against editors/test/expected/.
+# With --update the expectations are written instead of compared: review their diff.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+for tool in node npm vim; do
+    command -v "$tool" >/dev/null || { scripts/setup.sh; break; }
+done
+# The packages pinned in the lock file, installed again only when the lock file changes.
+if [ ! editors/test/node_modules/.package-lock.json -nt editors/test/package-lock.json ]; then
+    npm ci --prefix editors/test --no-audit --no-fund --loglevel=error
+fi
+node editors/test/check-highlighting.js "$@"
