@@ -42,8 +42,9 @@ BENCHMARK(lookupGlobalUnderContexts)->Arg(1)->Arg(1000)->Arg(1000000);
 void lookupInheritedMember(benchmark::State& state) {
     World world;
     Thread* thread = world.thread;
-    StringObject* literal = makeLiteralObject("<x>", thread->lookup("String")->target());
-    for (auto _ : state) benchmark::DoNotOptimize(literal->lookupMember("<print>"));
+    StringObject* literal = makeLiteralObject(intern("<x>"), thread->lookup("String")->target());
+    const Symbol& print = intern("<print>");
+    for (auto _ : state) benchmark::DoNotOptimize(literal->lookupMember(print));
 }
 BENCHMARK(lookupInheritedMember);
 

@@ -11,7 +11,7 @@ namespace {
 
 std::vector<std::string> keysOf(const MemberTable& table) {
     std::vector<std::string> keys;
-    table.forEach([&](const std::string& key, const Member&) { keys.push_back(key); });
+    table.forEach([&](const Symbol& key, const Member&) { keys.push_back(key.text); });
     return keys;
 }
 
@@ -28,9 +28,9 @@ TEST(MemberTableTest, MatchesAnOrderedSetThroughRandomEdits) {
             std::string key = "k" + std::to_string(random() % static_cast<unsigned>(limit));
             if (random() % 3 == 0) {
                 Member removed{};
-                EXPECT_EQ(table.erase(key, removed), expected.erase(key) == 1);
+                EXPECT_EQ(table.erase(intern(key), removed), expected.erase(key) == 1);
             } else {
-                bool inserted = table.insert(key, Member{key.size() % 2 ? a : b, true});
+                bool inserted = table.insert(intern(key), Member{key.size() % 2 ? a : b, true});
                 EXPECT_EQ(inserted, expected.insert(key).second);
             }
             ASSERT_EQ(table.size(), expected.size());
@@ -38,13 +38,13 @@ TEST(MemberTableTest, MatchesAnOrderedSetThroughRandomEdits) {
         EXPECT_EQ(keysOf(table), std::vector<std::string>(expected.begin(), expected.end()));
         for (auto it = expected.begin(); it != expected.end(); ++it) {
             auto next = std::next(it);
-            Member* after = table.after(*it);
+            Member* after = table.after(intern(*it));
             EXPECT_EQ(after == nullptr, next == expected.end());
             if (after) {
-                EXPECT_EQ(after, table.find(*next));
+                EXPECT_EQ(after, table.find(intern(*next)));
             }
         }
-        EXPECT_EQ(table.after("absent"), nullptr);
+        EXPECT_EQ(table.after(intern("absent")), nullptr);
         Member first{};
         while (table.popFirst(first)) expected.erase(expected.begin());
         EXPECT_TRUE(expected.empty());
@@ -57,9 +57,9 @@ TEST(MemberTableTest, TargetsAreFoundInKeyOrder) {
     auto* y = reinterpret_cast<Object*>(0x20);
     for (int count : {4, 40}) {
         MemberTable table;
-        for (int i = count - 1; i >= 0; --i) table.insert("m" + std::to_string(100 + i), Member{i % 2 ? y : x, true});
-        EXPECT_EQ(table.findTarget(y), table.find("m101"));
-        EXPECT_EQ(table.afterTarget(y), table.find("m102"));
+        for (int i = count - 1; i >= 0; --i) table.insert(intern("m" + std::to_string(100 + i)), Member{i % 2 ? y : x, true});
+        EXPECT_EQ(table.findTarget(y), table.find(intern("m101")));
+        EXPECT_EQ(table.afterTarget(y), table.find(intern("m102")));
         EXPECT_EQ(table.afterTarget(reinterpret_cast<Object*>(0x30)), nullptr);
     }
 }

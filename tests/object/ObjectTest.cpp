@@ -26,7 +26,7 @@ TEST_F(ObjectTest, MembersSortByUnsignedBytesWithPrefixFirst) {
     Object* v = make();
     for (const char* key : {"b", "\xff", "a", "<super>", "A", "7", "<id>", "<i"}) o->addMember(key, v);
     std::vector<std::string> keys;
-    o->forEachMember([&](const std::string& key, const Member&) { keys.push_back(key); });
+    o->forEachMember([&](const Symbol& key, const Member&) { keys.push_back(key.text); });
     EXPECT_EQ(keys, (std::vector<std::string>{"7", "<i", "<id>", "<super>", "A", "a", "b", "\xff"}));
 }
 
@@ -64,9 +64,9 @@ TEST_F(ObjectTest, InheritedLookupPrefersOwnMembersAndStopsAtOwnSuper) {
     EXPECT_EQ(child->lookupMember("none"), nullptr);
     EXPECT_EQ(root->lookupMember("none"), nullptr);
     int before = parent->refCount();
-    EXPECT_EQ(child->findMemberOwner("m"), parent);
+    EXPECT_EQ(child->findMemberOwner(intern("m")), parent);
     EXPECT_EQ(parent->refCount(), before + 1); // the owner reference belongs to the caller
-    EXPECT_EQ(child->findMemberOwner("none"), nullptr);
+    EXPECT_EQ(child->findMemberOwner(intern("none")), nullptr);
 }
 
 TEST_F(ObjectTest, SuperCyclesEndTheWalk) {
@@ -79,7 +79,7 @@ TEST_F(ObjectTest, SuperCyclesEndTheWalk) {
     c->addMember("m", a);
     EXPECT_EQ(a->lookupMember("m")->target, a);
     EXPECT_EQ(a->lookupMember("none"), nullptr);
-    EXPECT_EQ(a->findMemberOwner("none"), nullptr);
+    EXPECT_EQ(a->findMemberOwner(intern("none")), nullptr);
     // A long chain into a long cycle still ends.
     std::vector<Object*> chain;
     for (int i = 0; i < 1000; ++i) chain.push_back(make());
@@ -99,9 +99,9 @@ TEST_F(ObjectTest, WalksByKeyAndByTarget) {
     o->addMember("b", y);
     o->addMember("c", x);
     EXPECT_EQ(o->firstMember()->target, x);
-    EXPECT_EQ(o->memberAfterKey("a")->target, y);
-    EXPECT_EQ(o->memberAfterKey("c"), nullptr);
-    EXPECT_EQ(o->memberAfterKey("zz"), nullptr);
+    EXPECT_EQ(o->memberAfterKey(intern("a"))->target, y);
+    EXPECT_EQ(o->memberAfterKey(intern("c")), nullptr);
+    EXPECT_EQ(o->memberAfterKey(intern("zz")), nullptr);
     EXPECT_EQ(o->findMemberByTarget(y), o->getMember("b"));
     EXPECT_EQ(o->memberAfterTarget(x)->target, y); // after the first holder of x
     EXPECT_EQ(o->memberAfterTarget(o), nullptr);

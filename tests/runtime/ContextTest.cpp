@@ -35,8 +35,8 @@ TEST_F(ContextTest, BindingToNoneIsBoundButNotFound) {
     global.addReference("return", o);
     thread.pushNewContext();
     Context* top = thread.currentContext();
-    EXPECT_TRUE(top->addSharedReference("return", nullptr));
-    EXPECT_TRUE(top->isBound("return"));
+    EXPECT_TRUE(top->addSharedReference(intern("return"), nullptr));
+    EXPECT_TRUE(top->isBound(intern("return")));
     EXPECT_EQ(top->getReference("return"), nullptr);
     EXPECT_EQ(thread.lookup("return")->target(), o); // passed over
     EXPECT_FALSE(top->addReference("return", o));
@@ -50,7 +50,7 @@ TEST_F(ContextTest, ReturnSharesTheCallersReference) {
     global.addReference("y", nil);
     Reference* y = global.getReference("y");
     thread.pushNewContext();
-    thread.currentContext()->addSharedReference("return", y);
+    thread.currentContext()->addSharedReference(intern("return"), y);
     thread.lookup("return")->rebind(result);
     thread.popContext(); // "return" is the caller's: popping it releases nothing
     EXPECT_EQ(global.getReference("y")->target(), result);
@@ -58,8 +58,8 @@ TEST_F(ContextTest, ReturnSharesTheCallersReference) {
     EXPECT_EQ(nil->refCount(), 0);
     // Unbinding the caller's name leaves the callee's "return" usable.
     thread.pushNewContext();
-    thread.currentContext()->addSharedReference("return", y);
-    global.discardBinding("y");
+    thread.currentContext()->addSharedReference(intern("return"), y);
+    global.discardBinding(intern("y"));
     EXPECT_EQ(thread.lookup("y"), nullptr);
     thread.lookup("return")->rebind(nil);
     EXPECT_EQ(nil->refCount(), 1);

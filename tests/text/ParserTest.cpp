@@ -14,8 +14,8 @@ namespace {
 
 std::string names(const ParameterList& list) {
     std::string out = "[";
-    for (const std::string& name : list)
-        out += (out.size() > 1 ? ", " : "") + name;
+    for (const Symbol* name : list)
+        out += (out.size() > 1 ? ", " : "") + name->text;
     return out + "]";
 }
 
@@ -44,10 +44,10 @@ std::string describe(const Statement* s) {
     if (auto* r = dynamic_cast<const AsynchronousReferenceEvaluationStatement*>(s))
         return "AsyncReference(" + r->referenceName() + ", " + names(r->parameters()) + ")";
     if (auto* c = dynamic_cast<const SynchronousStringEvaluationStatement*>(s))
-        return "SyncString(" + c->codeText() + ", " + names(c->parameters()) + ", " +
+        return "SyncString(" + std::string(c->codeText()) + ", " + names(c->parameters()) + ", " +
                target(c->targetName()) + ")";
     if (auto* c = dynamic_cast<const AsynchronousStringEvaluationStatement*>(s))
-        return "AsyncString(" + c->codeText() + ", " + names(c->parameters()) + ")";
+        return "AsyncString(" + std::string(c->codeText()) + ", " + names(c->parameters()) + ")";
     return "unknown";
 }
 
@@ -197,7 +197,7 @@ TEST(Parser, NamesAreCopiedWhole) {
     auto* evaluation = dynamic_cast<SynchronousReferenceEvaluationStatement*>(statement.get());
     ASSERT_NE(evaluation, nullptr);
     EXPECT_EQ(evaluation->parameters().size(), 100001u);
-    EXPECT_EQ(evaluation->parameters().back(), "<z>");
+    EXPECT_EQ(evaluation->parameters().back()->text, "<z>");
 }
 
 TEST(Parser, LongProgramsAndHostileInput) {

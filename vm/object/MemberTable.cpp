@@ -3,50 +3,49 @@
 
 #include <algorithm>
 
-std::vector<MemberTable::Entry>::iterator MemberTable::lowerBound(std::string_view key) {
-    return std::lower_bound(small_.begin(), small_.end(), key, [](const Entry& entry, std::string_view k) {
-        return std::string_view(entry.first) < k;
-    });
+// Keys are symbols, one per text, so the small array is searched by address: a few pointer
+// comparisons instead of a binary search comparing texts.
+std::vector<MemberTable::Entry>::iterator MemberTable::findSmall(const Symbol& key) {
+    return std::find_if(small_.begin(), small_.end(),
+                        [&](const Entry& entry) { return entry.first == &key; });
 }
 
-Member* MemberTable::find(std::string_view key) {
+Member* MemberTable::find(const Symbol& key) {
     if (large_) {
-        auto it = large_->find(key);
+        auto it = large_->find(&key);
         return it == large_->end() ? nullptr : &it->second;
     }
-    auto it = lowerBound(key);
-    return it != small_.end() && it->first == key ? &it->second : nullptr;
+    auto it = findSmall(key);
+    return it != small_.end() ? &it->second : nullptr;
 }
 
-bool MemberTable::insert(std::string_view key, Member member) {
-    if (large_) return large_->emplace(std::string(key), member).second;
-    auto it = lowerBound(key);
-    if (it != small_.end() && it->first == key) return false;
+bool MemberTable::insert(const Symbol& key, Member member) {
+    if (large_) return large_->emplace(&key, member).second;
+    if (findSmall(key) != small_.end()) return false;
     if (small_.size() < smallLimit) {
-        if (small_.empty()) {
-            small_.reserve(2); // <id> and <super>: what most objects ever hold
-            it = small_.begin();
-        }
-        small_.emplace(it, std::string(key), member);
+        if (small_.empty()) small_.reserve(2); // <id> and <super>: what most objects ever hold
+        auto at =
+            std::lower_bound(small_.begin(), small_.end(), &key,
+                             [](const Entry& entry, const Symbol* k) { return ByText{}(entry.first, k); });
+        small_.emplace(at, &key, member);
         return true;
     }
-    large_ = std::make_unique<Tree>(std::make_move_iterator(small_.begin()),
-                                    std::make_move_iterator(small_.end()));
+    large_ = std::make_unique<Tree>(small_.begin(), small_.end());
     small_.clear();
     small_.shrink_to_fit();
-    return large_->emplace(std::string(key), member).second;
+    return large_->emplace(&key, member).second;
 }
 
-bool MemberTable::erase(std::string_view key, Member& removed) {
+bool MemberTable::erase(const Symbol& key, Member& removed) {
     if (large_) {
-        auto it = large_->find(key);
+        auto it = large_->find(&key);
         if (it == large_->end()) return false;
         removed = it->second;
         large_->erase(it);
         return true;
     }
-    auto it = lowerBound(key);
-    if (it == small_.end() || it->first != key) return false;
+    auto it = findSmall(key);
+    if (it == small_.end()) return false;
     removed = it->second;
     small_.erase(it);
     return true;
@@ -69,14 +68,14 @@ Member* MemberTable::first() {
     return large_ ? &large_->begin()->second : &small_.front().second;
 }
 
-Member* MemberTable::after(std::string_view key) {
+Member* MemberTable::after(const Symbol& key) {
     if (large_) {
-        auto it = large_->find(key);
+        auto it = large_->find(&key);
         if (it == large_->end() || ++it == large_->end()) return nullptr;
         return &it->second;
     }
-    auto it = lowerBound(key);
-    if (it == small_.end() || it->first != key || ++it == small_.end()) return nullptr;
+    auto it = findSmall(key);
+    if (it == small_.end() || ++it == small_.end()) return nullptr;
     return &it->second;
 }
 

@@ -1,14 +1,15 @@
 // The members of one object, in key order. Most objects hold a handful of members (a parameter
-// object three, a string two), so they live in one small sorted array; an object that grows into
-// a dictionary (the registry) moves to a tree.
+// object three, a string two), so they live in one small array sorted by key, searched by the key's
+// address alone; an object that grows into a dictionary (the registry) moves to a tree.
 #pragma once
 
 #include <map>
 #include <memory>
-#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "vm/object/Symbol.h"
 
 class Object;
 
@@ -21,15 +22,15 @@ struct Member {
 
 class MemberTable {
   public:
-    Member* find(std::string_view key);
+    Member* find(const Symbol& key);
     // False, and nothing stored, when key is present.
-    bool insert(std::string_view key, Member member);
-    bool erase(std::string_view key, Member& removed);
+    bool insert(const Symbol& key, Member member);
+    bool erase(const Symbol& key, Member& removed);
     bool popFirst(Member& removed);
 
     Member* first();
     // The member after key in key order; null when key is absent or last.
-    Member* after(std::string_view key);
+    Member* after(const Symbol& key);
     // The first member, in key order, that refers to target; and the one after it.
     Member* findTarget(const Object* target);
     Member* afterTarget(const Object* target);
@@ -38,22 +39,27 @@ class MemberTable {
     bool empty() const { return size() == 0; }
     void clear();
 
+    // Visits (key symbol, member) in key order.
     template <class Visit> void forEach(Visit visit) const {
         if (large_)
             for (const auto& [key, member] : *large_)
-                visit(key, member);
+                visit(*key, member);
         else
             for (const auto& [key, member] : small_)
-                visit(key, member);
+                visit(*key, member);
     }
 
   private:
-    using Entry = std::pair<std::string, Member>;
-    using Tree = std::map<std::string, Member, std::less<>>;
+    // Unsigned bytes, a proper prefix first: std::string's own order.
+    struct ByText {
+        bool operator()(const Symbol* a, const Symbol* b) const { return a != b && a->text < b->text; }
+    };
+    using Entry = std::pair<const Symbol*, Member>;
+    using Tree = std::map<const Symbol*, Member, ByText>;
     static constexpr std::size_t smallLimit = 16;
 
-    std::vector<Entry>::iterator lowerBound(std::string_view key);
+    std::vector<Entry>::iterator findSmall(const Symbol& key);
 
-    std::vector<Entry> small_; // sorted by key, used while large_ is null
+    std::vector<Entry> small_; // sorted by key text, used while large_ is null
     std::unique_ptr<Tree> large_;
 };

@@ -8,39 +8,47 @@
 #include <vector>
 
 #include "operations/Literals.h"
+#include "vm/object/Symbol.h"
 
 // The names written between a call's parentheses, in order.
-using ParameterList = std::vector<std::string>;
+using ParameterList = std::vector<const Symbol*>;
 
 using operations::isStringLiteral;
 using operations::unquote;
+inline bool isStringLiteral(const Symbol& name) {
+    return isStringLiteral(name.text);
+}
 
 std::string formatDecimal(std::int32_t n);
 // "<" + formatDecimal(n) + ">"
 std::string formatNumberLiteral(std::int32_t n);
+// The same as a symbol: the keys <0>, <1>, ... of parameter objects.
+const Symbol& numberLiteral(std::int32_t n);
 
 namespace names {
 // The world's objects, bound in the global context; every statement and primitive looks "nil" and
 // "String" up when it runs, so a program that binds them again changes what it gets.
-inline constexpr std::string_view nil = "nil";
-inline constexpr std::string_view string = "String";
-inline constexpr std::string_view externObject = "Extern";
-inline constexpr std::string_view system = "System";
+extern const Symbol& nil;
+extern const Symbol& string;
+extern const Symbol& externObject;
+extern const Symbol& system;
 // Bound by programs, read by <has> and the interception call.
-inline constexpr std::string_view trueName = "true";
-inline constexpr std::string_view falseName = "false";
+extern const Symbol& trueName;
+extern const Symbol& falseName;
 // A call's frame.
-inline constexpr std::string_view params = "params";
-inline constexpr std::string_view sender = "sender";
-inline constexpr std::string_view mySelf = "mySelf";
-inline constexpr std::string_view returnName = "return";
+extern const Symbol& params;
+extern const Symbol& sender;
+extern const Symbol& mySelf;
+extern const Symbol& returnName;
 // Special members.
-inline constexpr std::string_view id = "<id>";
-inline constexpr std::string_view super = "<super>";
-inline constexpr std::string_view objects = "<objects>";
-inline constexpr std::string_view twoPoints = "<:>";
-inline constexpr std::string_view synchronousCode = "<()>";
-inline constexpr std::string_view asynchronousCode = "<)(>";
+extern const Symbol& id;
+extern const Symbol& super;
+extern const Symbol& objects;
+extern const Symbol& twoPoints;
+extern const Symbol& synchronousCode;
+extern const Symbol& asynchronousCode;
 // The one literal <print> writes differently: a line feed alone.
-inline constexpr std::string_view newline = "<\n>";
+extern const Symbol& newline;
+// No name: the target of a statement that has none.
+extern const Symbol& none;
 } // namespace names

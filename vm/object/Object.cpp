@@ -38,7 +38,7 @@ template <class Visit> Object* walkSuperChain(Object* start, Visit visit) {
 
 Object::Object() = default;
 
-Object::Object(std::string_view key) {
+Object::Object(const Symbol& key) {
     if (Object* registry = currentRegistry()) registry->addRegistryMember(key, this);
 }
 
@@ -47,10 +47,16 @@ Object::~Object() {
 }
 
 Member* Object::getMember(std::string_view name) {
-    return members_.find(name);
+    const Symbol* symbol = SymbolTable::instance().find(name);
+    return symbol ? getMember(*symbol) : nullptr;
 }
 
-void Object::insertMember(std::string_view name, Object* target, bool counted) {
+Member* Object::lookupMember(std::string_view name) {
+    const Symbol* symbol = SymbolTable::instance().find(name);
+    return symbol ? lookupMember(*symbol) : nullptr;
+}
+
+void Object::insertMember(const Symbol& name, Object* target, bool counted) {
     if (!members_.insert(name, Member{target, counted})) return;
     if (!counted) ++target->registryEntries_;
 }
@@ -63,14 +69,14 @@ void Object::dropMember(const Member& member) {
         --member.target->registryEntries_;
 }
 
-bool Object::addMember(std::string_view name, Object* target) {
+bool Object::addMember(const Symbol& name, Object* target) {
     target->incrementRefCount();
     if (dead_ || members_.find(name)) return false;
     insertMember(name, target, true);
     return true;
 }
 
-bool Object::addRegistryMember(std::string_view name, Object* target) {
+bool Object::addRegistryMember(const Symbol& name, Object* target) {
     if (dead_ || members_.find(name)) return false;
     insertMember(name, target, false);
     return true;
@@ -81,25 +87,25 @@ void Object::rekeyRegistryEntry(Object* newId) {
     StringObject* oldText = oldId ? oldId->target->asStringObject() : nullptr;
     Object* registry = currentRegistry();
     if (!oldText || !registry) return;
-    Member* entry = registry->getMember(oldText->text());
+    Member* entry = registry->getMember(oldText->symbol());
     if (!entry || entry->counted) return; // a counted member under that key is the registry's own
     Object* registered = entry->target;
-    registry->removeMember(oldText->text());
+    registry->removeMember(oldText->symbol());
     if (StringObject* newText = newId->asStringObject())
-        registry->addRegistryMember(newText->text(), registered);
+        registry->addRegistryMember(newText->symbol(), registered);
 }
 
-bool Object::setMember(std::string_view name, Object* target) {
+bool Object::setMember(const Symbol& name, Object* target) {
     target->incrementRefCount();
     if (dead_) return true;
-    if (name == names::id) rekeyRegistryEntry(target);
+    if (&name == &names::id) rekeyRegistryEntry(target);
     Member old;
     if (members_.erase(name, old)) dropMember(old);
     insertMember(name, target, true);
     return true;
 }
 
-void Object::removeMember(std::string_view name) {
+void Object::removeMember(const Symbol& name) {
     Member old;
     if (members_.erase(name, old)) dropMember(old);
 }
@@ -109,12 +115,12 @@ bool Object::isOwnSuper() {
     return super && super->target == this;
 }
 
-Member* Object::lookupMember(std::string_view name) {
+Member* Object::lookupMember(const Symbol& name) {
     Object* owner = walkSuperChain(this, [&](Object* o) { return o->getMember(name) != nullptr; });
     return owner ? owner->getMember(name) : nullptr;
 }
 
-Object* Object::findMemberOwner(std::string_view name) {
+Object* Object::findMemberOwner(const Symbol& name) {
     Object* owner = walkSuperChain(this, [&](Object* o) { return o->getMember(name) != nullptr; });
     if (owner) owner->incrementRefCount();
     return owner;
@@ -124,7 +130,7 @@ Member* Object::firstMember() {
     return members_.first();
 }
 
-Member* Object::memberAfterKey(std::string_view key) {
+Member* Object::memberAfterKey(const Symbol& key) {
     return members_.after(key);
 }
 

@@ -18,33 +18,45 @@ class Object {
     // The unregistered constructor; only the System object is made with it.
     Object();
     // Registers the new object in the object registry under key (first key wins).
-    explicit Object(std::string_view key);
+    explicit Object(const Symbol& key);
+    explicit Object(std::string_view key) : Object(intern(key)) {}
     virtual ~Object();
     Object(const Object&) = delete;
     Object& operator=(const Object&) = delete;
 
     // Own member named exactly name; no inheritance.
-    Member* getMember(std::string_view name);
+    Member* getMember(const Symbol& name) { return members_.find(name); }
     // Inserts a counted member when name is absent. Either way the target's count rises:
     // a refused offer is neither stored nor released.
-    bool addMember(std::string_view name, Object* target);
+    bool addMember(const Symbol& name, Object* target);
     // Inserts an uncounted registry reference when name is absent.
-    bool addRegistryMember(std::string_view name, Object* target);
+    bool addRegistryMember(const Symbol& name, Object* target);
     // Replaces the member (counted); re-keys the registry entry when name is "<id>".
-    bool setMember(std::string_view name, Object* target);
-    void removeMember(std::string_view name);
+    bool setMember(const Symbol& name, Object* target);
+    void removeMember(const Symbol& name);
 
     // Inherited lookup along <super>; none on a cycle.
-    Member* lookupMember(std::string_view name);
+    Member* lookupMember(const Symbol& name);
     // The object of the <super> chain that holds name, counted once for the caller; or null.
-    Object* findMemberOwner(std::string_view name);
+    Object* findMemberOwner(const Symbol& name);
+
+    // The same by text, for the world's bootstrap and for tests: a text never made into a symbol
+    // names no member.
+    Member* getMember(std::string_view name);
+    Member* lookupMember(std::string_view name);
+    bool addMember(std::string_view name, Object* target) { return addMember(intern(name), target); }
+    bool addRegistryMember(std::string_view name, Object* target) {
+        return addRegistryMember(intern(name), target);
+    }
+    bool setMember(std::string_view name, Object* target) { return setMember(intern(name), target); }
+    void removeMember(std::string_view name) { removeMember(intern(name)); }
 
     Member* getSuper() { return getMember(names::super); }
     Member* getId() { return getMember(names::id); }
     bool isOwnSuper();
 
     Member* firstMember();
-    Member* memberAfterKey(std::string_view key);
+    Member* memberAfterKey(const Symbol& key);
     Member* findMemberByTarget(const Object* target);
     Member* memberAfterTarget(const Object* target);
     // Visits the members in key order: unsigned bytes, a proper prefix first.
@@ -87,7 +99,7 @@ class Object {
     Kind kind_ = Kind::Plain;
 
   private:
-    void insertMember(std::string_view name, Object* target, bool counted);
+    void insertMember(const Symbol& name, Object* target, bool counted);
     void dropMember(const Member& member);
     void rekeyRegistryEntry(Object* newId);
     void releaseMembers();

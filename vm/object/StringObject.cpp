@@ -3,7 +3,7 @@
 
 #include "vm/object/Heap.h"
 
-StringObject::StringObject(std::string_view text) : Object(text), text_(text) {
+StringObject::StringObject(const Symbol& text) : Object(text), text_(text) {
     kind_ = Kind::String;
 }
 
@@ -11,7 +11,7 @@ StringObject::~StringObject() {
     if (textCache_) textCache_->release();
 }
 
-StringObject* makeLiteralObject(std::string_view text, Object* prototype) {
+StringObject* makeLiteralObject(const Symbol& text, Object* prototype) {
     StringObject* object = Heap::instance().make<StringObject>(text);
     object->addMember(names::id, object);
     object->addMember(names::super, prototype);

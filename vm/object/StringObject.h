@@ -19,19 +19,21 @@ class TextCache {
 class StringObject : public Object {
   public:
     // Registers itself under its own text.
-    explicit StringObject(std::string_view text);
+    explicit StringObject(const Symbol& text);
+    explicit StringObject(std::string_view text) : StringObject(intern(text)) {}
     ~StringObject() override;
 
     // The text stays readable after a kill: evaluations may still be reading it as code.
-    const std::string& text() const { return text_; }
+    const std::string& text() const { return text_.text; }
+    const Symbol& symbol() const { return text_; }
 
     TextCache* textCache() const { return textCache_; }
     void setTextCache(TextCache* cache) { textCache_ = cache; }
 
   private:
-    const std::string text_;
+    const Symbol& text_;
     TextCache* textCache_ = nullptr;
 };
 
 // A string object for a literal name: its <id> is itself, its <super> the string prototype.
-StringObject* makeLiteralObject(std::string_view text, Object* prototype);
+StringObject* makeLiteralObject(const Symbol& text, Object* prototype);

@@ -5,38 +5,37 @@
 #include "vm/runtime/Thread.h"
 #include "vm/runtime/ThreadPool.h"
 
-void EnterPrimitiveStringObject::execute(Thread& thread, const std::string& receiverName, const std::string&,
-                                         const std::string&, const ParameterList&) {
+void EnterPrimitiveStringObject::execute(Thread& thread, const Symbol& receiverName, const Symbol&,
+                                         const Symbol&, const ParameterList&) {
     Object* object = boundObject(thread, receiverName);
     if (object && object->enter(&thread)) thread.setWaiting(true);
 }
 
-void ExitPrimitiveStringObject::execute(Thread& thread, const std::string& receiverName, const std::string&,
-                                        const std::string&, const ParameterList&) {
+void ExitPrimitiveStringObject::execute(Thread& thread, const Symbol& receiverName, const Symbol&,
+                                        const Symbol&, const ParameterList&) {
     Object* object = boundObject(thread, receiverName);
     if (Thread* resumed = object ? object->exit() : nullptr) resumed->setWaiting(false);
 }
 
-void LockTwoPointsPrimitiveStringObject::execute(Thread& thread, const std::string& receiverName,
-                                                 const std::string&, const std::string&,
-                                                 const ParameterList&) {
+void LockTwoPointsPrimitiveStringObject::execute(Thread& thread, const Symbol& receiverName, const Symbol&,
+                                                 const Symbol&, const ParameterList&) {
     if (Object* object = boundObject(thread, receiverName)) object->lockTwoPoints();
 }
 
-void UnlockTwoPointsPrimitiveStringObject::execute(Thread& thread, const std::string& receiverName,
-                                                   const std::string&, const std::string&,
-                                                   const ParameterList&) {
+void UnlockTwoPointsPrimitiveStringObject::execute(Thread& thread, const Symbol& receiverName, const Symbol&,
+                                                   const Symbol&, const ParameterList&) {
     if (Object* object = boundObject(thread, receiverName)) object->unlockTwoPoints();
 }
 
 // Writes the receiver's identifier text, inherited if need be; the newline literal is one line feed.
-void PrintPrimitiveStringObject::execute(Thread& thread, const std::string& receiverName, const std::string&,
-                                         const std::string&, const ParameterList&) {
+void PrintPrimitiveStringObject::execute(Thread& thread, const Symbol& receiverName, const Symbol&,
+                                         const Symbol&, const ParameterList&) {
     Object* object = boundObject(thread, receiverName);
     if (!object) return;
     Member* id = object->lookupMember(names::id);
     StringObject* text = id ? id->target->asStringObject() : nullptr;
     OrvexOutput* output = thread.pool() ? thread.pool()->output() : nullptr;
     if (!text || !output) return;
-    output->print(text->text() == names::newline ? std::string_view("\n") : std::string_view(text->text()));
+    output->print(&text->symbol() == &names::newline ? std::string_view("\n")
+                                                     : std::string_view(text->text()));
 }

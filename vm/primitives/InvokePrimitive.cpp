@@ -8,7 +8,7 @@
 namespace {
 
 // The text a parameter passes: the identifier text of what it denotes, inherited if need be.
-const std::string* parameterText(Thread& thread, const std::string& name, Object* stringPrototype) {
+const std::string* parameterText(Thread& thread, const Symbol& name, Object* stringPrototype) {
     Object* object = resolveName(thread, name, stringPrototype, literals::invokeOperand);
     Member* id = object ? object->lookupMember(names::id) : nullptr;
     StringObject* text = id ? id->target->asStringObject() : nullptr;
@@ -17,15 +17,15 @@ const std::string* parameterText(Thread& thread, const std::string& name, Object
 
 } // namespace
 
-void InvokePrimitiveStringObject::execute(Thread& thread, const std::string&, const std::string&,
-                                          const std::string& resultName, const ParameterList& parameters) {
+void InvokePrimitiveStringObject::execute(Thread& thread, const Symbol&, const Symbol&,
+                                          const Symbol& resultName, const ParameterList& parameters) {
     Object* nil = boundObject(thread, names::nil);
     if (!nil) return;
     Object* string = boundObject(thread, names::string);
     if (!string || parameters.size() != 4) return;
     const std::string* texts[4];
     for (std::size_t i = 0; i < 4; ++i)
-        if (!(texts[i] = parameterText(thread, parameters[i], string))) return;
+        if (!(texts[i] = parameterText(thread, *parameters[i], string))) return;
     std::string answer = applyOperation(*texts[0], *texts[1], *texts[2], *texts[3], Interfaces::StringOnly);
 
     // The result reference is resolved with "nil" as it is bound now; a failed operation answers the
@@ -33,10 +33,10 @@ void InvokePrimitiveStringObject::execute(Thread& thread, const std::string&, co
     Object* nilNow = boundObject(thread, names::nil);
     if (!thread.lookup(resultName) && !nilNow) return;
     ReferenceHandle result = resolveTarget(thread, resultName, nilNow ? nilNow : nil);
-    if (Object* named = boundObject(thread, answer))
-        result->rebind(named);
+    if (Reference* named = thread.lookup(std::string_view(answer)))
+        result->rebind(named->target());
     else if (isStringLiteral(answer))
-        result->rebind(makeLiteral(thread, answer, string, literals::invokeAnswer));
+        result->rebind(makeLiteral(thread, intern(answer), string, literals::invokeAnswer));
     else
         result->rebind(nil);
 }

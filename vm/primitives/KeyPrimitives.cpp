@@ -3,9 +3,8 @@
 #include "vm/runtime/Resolution.h"
 #include "vm/runtime/Thread.h"
 
-void FirstKeyPrimitiveStringObject::execute(Thread& thread, const std::string& receiverName,
-                                            const std::string&, const std::string& resultName,
-                                            const ParameterList&) {
+void FirstKeyPrimitiveStringObject::execute(Thread& thread, const Symbol& receiverName, const Symbol&,
+                                            const Symbol& resultName, const ParameterList&) {
     Object* object = boundObject(thread, receiverName);
     ResultCall call;
     if (!object || !beginResult(thread, resultName, StringLookup::AfterResult, call)) return;
@@ -15,16 +14,15 @@ void FirstKeyPrimitiveStringObject::execute(Thread& thread, const std::string& r
 
 // Key mode for a literal: the member after that key. Value mode for a name: the member after
 // the first one that refers to what the name denotes. A literal is never made here.
-void NextKeyPrimitiveStringObject::execute(Thread& thread, const std::string& receiverName,
-                                           const std::string&, const std::string& resultName,
-                                           const ParameterList& parameters) {
+void NextKeyPrimitiveStringObject::execute(Thread& thread, const Symbol& receiverName, const Symbol&,
+                                           const Symbol& resultName, const ParameterList& parameters) {
     ResultCall call;
     if (!beginResult(thread, resultName, StringLookup::BeforeResult, call)) return;
     Object* object = boundObject(thread, receiverName);
     if (!object) return;
     Member* next = nullptr;
     if (parameters.size() == 1) {
-        const std::string& key = parameters[0];
+        const Symbol& key = *parameters[0];
         if (isStringLiteral(key)) {
             next = object->getMember(key) ? object->memberAfterKey(key) : nullptr;
         } else if (Object* value = boundObject(thread, key)) {
@@ -34,12 +32,11 @@ void NextKeyPrimitiveStringObject::execute(Thread& thread, const std::string& re
     call.result->rebind(next ? next->target : call.nil);
 }
 
-void GetRefCountPrimitiveStringObject::execute(Thread& thread, const std::string& receiverName,
-                                               const std::string&, const std::string& resultName,
-                                               const ParameterList&) {
+void GetRefCountPrimitiveStringObject::execute(Thread& thread, const Symbol& receiverName, const Symbol&,
+                                               const Symbol& resultName, const ParameterList&) {
     Object* object = boundObject(thread, receiverName);
     ResultCall call;
     if (!object || !beginResult(thread, resultName, StringLookup::AfterResult, call)) return;
     // Read after the result is resolved: a binding just made to the receiver counts.
-    call.result->rebind(makeLiteralObject(formatNumberLiteral(object->refCount()), call.string));
+    call.result->rebind(makeLiteralObject(intern(formatNumberLiteral(object->refCount())), call.string));
 }

@@ -20,23 +20,23 @@ void unregister(Object* object) {
         return member && !member->counted && member->target == object;
     };
     if (StringObject* string = object->asStringObject())
-        if (isEntryOf(registry->getMember(string->text()))) registry->removeMember(string->text());
+        if (isEntryOf(registry->getMember(string->symbol()))) registry->removeMember(string->symbol());
     if (object->registryEntries() == 0) return;
-    std::vector<std::string> keys;
-    registry->forEachMember([&](const std::string& key, const Member& member) {
-        if (isEntryOf(&member)) keys.push_back(key);
+    std::vector<const Symbol*> keys;
+    registry->forEachMember([&](const Symbol& key, const Member& member) {
+        if (isEntryOf(&member)) keys.push_back(&key);
     });
-    for (const std::string& key : keys)
-        registry->removeMember(key);
+    for (const Symbol* key : keys)
+        registry->removeMember(*key);
 }
 
 } // namespace
 
-void NewPrimitiveStringObject::execute(Thread& thread, const std::string&, const std::string&,
-                                       const std::string& resultName, const ParameterList&) {
+void NewPrimitiveStringObject::execute(Thread& thread, const Symbol&, const Symbol&, const Symbol& resultName,
+                                       const ParameterList&) {
     ResultCall call;
     if (!beginResult(thread, resultName, StringLookup::BeforeResult, call)) return;
-    std::string id = newObjectId();
+    const Symbol& id = intern(newObjectId());
     StringObject* identifier = makeLiteralObject(id, call.string);
     Object* object = Heap::instance().make<Object>(id);
     object->addMember(names::id, identifier);
@@ -44,8 +44,8 @@ void NewPrimitiveStringObject::execute(Thread& thread, const std::string&, const
     call.result->rebind(object);
 }
 
-void DeletePrimitiveStringObject::execute(Thread& thread, const std::string& receiverName, const std::string&,
-                                          const std::string&, const ParameterList&) {
+void DeletePrimitiveStringObject::execute(Thread& thread, const Symbol& receiverName, const Symbol&,
+                                          const Symbol&, const ParameterList&) {
     Object* object = boundObject(thread, receiverName);
     if (!object) return;
     unregister(object);
@@ -53,56 +53,56 @@ void DeletePrimitiveStringObject::execute(Thread& thread, const std::string& rec
     thread.contextOf(receiverName)->discardBinding(receiverName);
 }
 
-void SetPrimitiveStringObject::execute(Thread& thread, const std::string& receiverName, const std::string&,
-                                       const std::string&, const ParameterList& parameters) {
+void SetPrimitiveStringObject::execute(Thread& thread, const Symbol& receiverName, const Symbol&,
+                                       const Symbol&, const ParameterList& parameters) {
     Object* string = boundObject(thread, names::string);
     if (!string || parameters.size() != 2) return;
-    Object* value = resolveName(thread, parameters[1], string, literals::setValue);
+    Object* value = resolveName(thread, *parameters[1], string, literals::setValue);
     if (!value) return;
     Object* object = boundObject(thread, receiverName);
     if (!object) {
         value->incrementRefCount(); // the reference made for the member, never stored
         return;
     }
-    object->setMember(parameters[0], value); // the key as written, not resolved
+    object->setMember(*parameters[0], value); // the key as written, not resolved
 }
 
-void GetPrimitiveStringObject::execute(Thread& thread, const std::string& receiverName, const std::string&,
-                                       const std::string& resultName, const ParameterList& parameters) {
+void GetPrimitiveStringObject::execute(Thread& thread, const Symbol& receiverName, const Symbol&,
+                                       const Symbol& resultName, const ParameterList& parameters) {
     ResultCall call;
     if (!beginResult(thread, resultName, StringLookup::BeforeResult, call)) return;
     if (parameters.size() != 1) {
         call.result->rebind(call.nil);
         return;
     }
-    Object* key = resolveName(thread, parameters[0], call.string, literals::primitiveKey);
+    Object* key = resolveName(thread, *parameters[0], call.string, literals::primitiveKey);
     if (!key) return;
-    const std::string* keyText = identifierText(key);
+    const Symbol* keyText = identifierText(key);
     Object* object = boundObject(thread, receiverName);
     Member* member = keyText && object ? object->lookupMember(*keyText) : nullptr;
     call.result->rebind(member ? member->target : call.nil);
 }
 
-void HasPrimitiveStringObject::execute(Thread& thread, const std::string& receiverName, const std::string&,
-                                       const std::string& resultName, const ParameterList& parameters) {
+void HasPrimitiveStringObject::execute(Thread& thread, const Symbol& receiverName, const Symbol&,
+                                       const Symbol& resultName, const ParameterList& parameters) {
     ResultCall call;
     if (!beginResult(thread, resultName, StringLookup::BeforeResult, call) || parameters.size() != 1) return;
-    Object* key = resolveName(thread, parameters[0], call.string, literals::primitiveKey);
+    Object* key = resolveName(thread, *parameters[0], call.string, literals::primitiveKey);
     if (!key) return;
-    const std::string* keyText = identifierText(key);
+    const Symbol* keyText = identifierText(key);
     Object* object = boundObject(thread, receiverName);
     if (!keyText || !object) return;
     Object* answer = boundObject(thread, object->getMember(*keyText) ? names::trueName : names::falseName);
     if (answer) call.result->rebind(answer);
 }
 
-void RemovePrimitiveStringObject::execute(Thread& thread, const std::string& receiverName, const std::string&,
-                                          const std::string&, const ParameterList& parameters) {
+void RemovePrimitiveStringObject::execute(Thread& thread, const Symbol& receiverName, const Symbol&,
+                                          const Symbol&, const ParameterList& parameters) {
     Object* string = boundObject(thread, names::string);
     if (!string || parameters.size() != 1) return;
-    Object* key = resolveName(thread, parameters[0], string, literals::primitiveKey);
+    Object* key = resolveName(thread, *parameters[0], string, literals::primitiveKey);
     if (!key) return;
-    const std::string* keyText = identifierText(key);
+    const Symbol* keyText = identifierText(key);
     Object* object = boundObject(thread, receiverName);
     if (keyText && object) object->removeMember(*keyText);
 }

@@ -10,11 +10,11 @@ PrimitiveStringObject::PrimitiveStringObject(std::string_view text) : StringObje
 
 PrimitiveStringObject::~PrimitiveStringObject() = default;
 
-void PrimitiveStringObject::execute(Thread&, const std::string&, const std::string&, const std::string&,
+void PrimitiveStringObject::execute(Thread&, const Symbol&, const Symbol&, const Symbol&,
                                     const ParameterList&) {}
 
-bool PrimitiveStringObject::beginResult(Thread& thread, const std::string& resultName,
-                                        StringLookup stringLookup, ResultCall& call) {
+bool PrimitiveStringObject::beginResult(Thread& thread, const Symbol& resultName, StringLookup stringLookup,
+                                        ResultCall& call) {
     call.nil = boundObject(thread, names::nil);
     if (!call.nil) return false;
     if (stringLookup == StringLookup::BeforeResult && !(call.string = boundObject(thread, names::string)))
@@ -26,8 +26,8 @@ bool PrimitiveStringObject::beginResult(Thread& thread, const std::string& resul
     return true;
 }
 
-const std::string* PrimitiveStringObject::identifierText(Object* object) {
+const Symbol* PrimitiveStringObject::identifierText(Object* object) {
     Member* id = object->getId();
     StringObject* text = id ? id->target->asStringObject() : nullptr;
-    return text ? &text->text() : nullptr;
+    return text ? &text->symbol() : nullptr;
 }

@@ -35,8 +35,8 @@ class PrimitiveStringObject : public StringObject {
     // receiverName and memberName as written in the calling statement; resultName its target
     // (empty for the asynchronous form); parameters the names written between the parentheses,
     // which no primitive changes.
-    virtual void execute(Thread& thread, const std::string& receiverName, const std::string& memberName,
-                         const std::string& resultName, const ParameterList& parameters);
+    virtual void execute(Thread& thread, const Symbol& receiverName, const Symbol& memberName,
+                         const Symbol& resultName, const ParameterList& parameters);
 
   protected:
     // The start that every primitive delivering a result shares: "nil" bound, a result name given,
@@ -48,10 +48,10 @@ class PrimitiveStringObject : public StringObject {
         Object* string = nullptr;
         ReferenceHandle result;
     };
-    static bool beginResult(Thread& thread, const std::string& resultName, StringLookup stringLookup,
+    static bool beginResult(Thread& thread, const Symbol& resultName, StringLookup stringLookup,
                             ResultCall& call);
     // The text of an object's own <id> when that is a string object, or null.
-    static const std::string* identifierText(Object* object);
+    static const Symbol* identifierText(Object* object);
 };
 
 // A primitive that is still alive, or null.
@@ -63,8 +63,8 @@ inline PrimitiveStringObject* asPrimitive(Object* object) {
     class Name##PrimitiveStringObject : public PrimitiveStringObject {                                       \
       public:                                                                                                \
         Name##PrimitiveStringObject() : PrimitiveStringObject(text) {}                                       \
-        void execute(Thread& thread, const std::string& receiverName, const std::string& memberName,         \
-                     const std::string& resultName, const ParameterList& parameters) override;               \
+        void execute(Thread& thread, const Symbol& receiverName, const Symbol& memberName,                   \
+                     const Symbol& resultName, const ParameterList& parameters) override;                    \
     };
 ORVEX_PRIMITIVES(ORVEX_DECLARE_PRIMITIVE)
 #undef ORVEX_DECLARE_PRIMITIVE

@@ -24,9 +24,9 @@ ParameterObject makeParameterObject(Thread& thread, const ParameterList& paramet
                                     Object* stringPrototype) {
     StringObject* object = makeLiteralObject(names::params, stringPrototype);
     for (std::size_t i = 0; i < parameters.size(); ++i) {
-        Object* value = resolveName(thread, parameters[i], stringPrototype, literals::callParameter);
+        Object* value = resolveName(thread, *parameters[i], stringPrototype, literals::callParameter);
         if (!value) return {object, false};
-        object->addMember(formatNumberLiteral(static_cast<std::int32_t>(i)), value);
+        object->addMember(numberLiteral(static_cast<std::int32_t>(i)), value);
     }
     return {object, true};
 }

@@ -9,37 +9,41 @@
 Context::~Context() {
     for (const Binding& binding : bindings_) {
         if (!binding.reference) continue;
-        index_.unbind(*binding.entry, this);
-        if (binding.entry->first != names::returnName) binding.reference->release();
+        index_.unbind(*binding.name, this);
+        if (binding.name != &names::returnName) binding.reference->release();
         binding.reference->unhold();
     }
 }
 
-std::size_t Context::position(std::string_view name) const {
-    auto it = std::find_if(bindings_.begin(), bindings_.end(),
-                           [&](const Binding& b) { return b.entry->first == name; });
+std::size_t Context::position(const Symbol& name) const {
+    auto it =
+        std::find_if(bindings_.begin(), bindings_.end(), [&](const Binding& b) { return b.name == &name; });
     return static_cast<std::size_t>(it - bindings_.begin());
 }
 
-bool Context::isBound(std::string_view name) const {
+bool Context::isBound(const Symbol& name) const {
     if (getReference(name)) return true;
     // A binding to no reference is not in the index: only then are the bindings themselves read.
     return unboundCount_ != 0 && position(name) != bindings_.size();
 }
 
-void Context::bind(std::string_view name, Reference* reference) {
-    NameIndex::Entry& entry = index_.entry(name);
+Reference* Context::getReference(std::string_view name) const {
+    const Symbol* symbol = SymbolTable::instance().find(name);
+    return symbol ? getReference(*symbol) : nullptr;
+}
+
+void Context::bind(const Symbol& name, Reference* reference) {
     if (bindings_.empty()) bindings_.reserve(4); // a call's frame: params, sender, mySelf, return
-    bindings_.push_back(Binding{&entry, reference});
+    bindings_.push_back(Binding{&name, reference});
     if (!reference) {
         ++unboundCount_;
         return;
     }
     reference->hold();
-    index_.bind(entry, this, reference);
+    index_.bind(name, this, reference);
 }
 
-bool Context::addReference(std::string_view name, Object* target) {
+bool Context::addReference(const Symbol& name, Object* target) {
     if (isBound(name)) {
         target->incrementRefCount(); // the refused reference is made and never released
         return false;
@@ -48,13 +52,13 @@ bool Context::addReference(std::string_view name, Object* target) {
     return true;
 }
 
-bool Context::addSharedReference(std::string_view name, Reference* reference) {
+bool Context::addSharedReference(const Symbol& name, Reference* reference) {
     if (isBound(name)) return false;
     bind(name, reference);
     return true;
 }
 
-void Context::discardBinding(std::string_view name) {
+void Context::discardBinding(const Symbol& name) {
     std::size_t at = position(name);
     if (at == bindings_.size()) return;
     Binding binding = bindings_[at];
@@ -64,6 +68,6 @@ void Context::discardBinding(std::string_view name) {
         --unboundCount_;
         return;
     }
-    index_.unbind(*binding.entry, this);
+    index_.unbind(*binding.name, this);
     binding.reference->unhold();
 }

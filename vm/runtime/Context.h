@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstddef>
-#include <string_view>
 #include <vector>
 
 #include "vm/runtime/NameIndex.h"
@@ -20,16 +19,20 @@ class Context {
     Context& operator=(const Context&) = delete;
 
     // The reference bound to exactly name here, or null (also for a binding to no reference).
-    Reference* getReference(std::string_view name) const { return index_.boundIn(name, this); }
+    Reference* getReference(const Symbol& name) const { return index_.boundIn(name, this); }
     // Whether name is bound here, to a reference or to none.
-    bool isBound(std::string_view name) const;
+    bool isBound(const Symbol& name) const;
     // Binds name to a new counted reference to target when name is unbound here. A refused
     // reference is not stored, and its count on target stays.
-    bool addReference(std::string_view name, Object* target);
+    bool addReference(const Symbol& name, Object* target);
     // Binds name to an existing reference (shared) or to none when name is unbound here.
-    bool addSharedReference(std::string_view name, Reference* reference);
+    bool addSharedReference(const Symbol& name, Reference* reference);
     // Unbinds name here without releasing its reference's count (the <delete> primitive's way).
-    void discardBinding(std::string_view name);
+    void discardBinding(const Symbol& name);
+
+    // The same by text, for the world's bootstrap and for tests.
+    Reference* getReference(std::string_view name) const;
+    bool addReference(std::string_view name, Object* target) { return addReference(intern(name), target); }
 
     std::size_t size() const { return bindings_.size(); }
     // Position on the thread's stack; 0 is the bottom (global) context.
@@ -37,12 +40,12 @@ class Context {
 
   private:
     struct Binding {
-        NameIndex::Entry* entry;
+        const Symbol* name;
         Reference* reference; // null: bound to no reference
     };
-    void bind(std::string_view name, Reference* reference);
+    void bind(const Symbol& name, Reference* reference);
     // Where name is bound here, or size() when it is not.
-    std::size_t position(std::string_view name) const;
+    std::size_t position(const Symbol& name) const;
 
     std::vector<Binding> bindings_;
     std::size_t unboundCount_ = 0; // bindings to no reference, which the index leaves out

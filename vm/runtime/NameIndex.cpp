@@ -3,24 +3,9 @@
 
 #include "vm/runtime/Context.h"
 
-NameIndex::Entry& NameIndex::entry(std::string_view name) {
-    auto it = names_.find(name);
-    if (it == names_.end()) it = names_.emplace(std::string(name), Bindings{}).first;
-    return *it;
-}
-
-const NameIndex::Bindings* NameIndex::find(std::string_view name) const {
-    std::size_t hash = Hash{}(name);
-    Cached& cached = cache_[hash % cacheSize];
-    if (cached.bindings && cached.hash == hash && *cached.name == name) return cached.bindings;
-    auto it = names_.find(name);
-    if (it == names_.end()) return nullptr;
-    cached = Cached{hash, &it->first, &it->second};
-    return &it->second;
-}
-
-void NameIndex::bind(Entry& entry, Context* context, Reference* reference) {
-    Bindings& bindings = entry.second;
+void NameIndex::bind(const Symbol& name, Context* context, Reference* reference) {
+    if (name.id >= names_.size()) names_.resize(name.id + 1);
+    Bindings& bindings = names_[name.id];
     if (context->depth() == 0) {
         bindings.bottom = reference;
         bottom_ = context;
@@ -33,8 +18,9 @@ void NameIndex::bind(Entry& entry, Context* context, Reference* reference) {
     bindings.stacked.insert(pos, Holder{context, reference});
 }
 
-void NameIndex::unbind(Entry& entry, const Context* context) {
-    Bindings& bindings = entry.second;
+void NameIndex::unbind(const Symbol& name, const Context* context) {
+    if (name.id >= names_.size()) return;
+    Bindings& bindings = names_[name.id];
     if (context->depth() == 0) {
         bindings.bottom = nullptr;
         return;
@@ -48,20 +34,14 @@ void NameIndex::unbind(Entry& entry, const Context* context) {
     }
 }
 
-Reference* NameIndex::lookup(std::string_view name) const {
-    const Bindings* bindings = find(name);
-    if (!bindings) return nullptr;
-    return bindings->stacked.empty() ? bindings->bottom : bindings->stacked.back().reference;
-}
-
-Context* NameIndex::contextOf(std::string_view name) const {
+Context* NameIndex::contextOf(const Symbol& name) const {
     const Bindings* bindings = find(name);
     if (!bindings) return nullptr;
     if (!bindings->stacked.empty()) return bindings->stacked.back().context;
     return bindings->bottom ? bottom_ : nullptr;
 }
 
-Reference* NameIndex::boundIn(std::string_view name, const Context* context) const {
+Reference* NameIndex::boundIn(const Symbol& name, const Context* context) const {
     const Bindings* bindings = find(name);
     if (!bindings) return nullptr;
     if (context->depth() == 0) return bindings->bottom;

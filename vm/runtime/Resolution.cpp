@@ -4,8 +4,7 @@
 #include "vm/object/StringObject.h"
 #include "vm/runtime/Thread.h"
 
-StringObject* makeLiteral(Thread& thread, std::string_view name, Object* stringPrototype,
-                          LiteralPolicy policy) {
+StringObject* makeLiteral(Thread& thread, const Symbol& name, Object* stringPrototype, LiteralPolicy policy) {
     StringObject* literal = makeLiteralObject(name, stringPrototype);
     if (policy.keepsWorkingReference) literal->incrementRefCount();
     switch (policy.binding) {
@@ -21,13 +20,13 @@ StringObject* makeLiteral(Thread& thread, std::string_view name, Object* stringP
     return literal;
 }
 
-Object* resolveName(Thread& thread, std::string_view name, Object* stringPrototype, LiteralPolicy policy) {
+Object* resolveName(Thread& thread, const Symbol& name, Object* stringPrototype, LiteralPolicy policy) {
     if (Reference* found = thread.lookup(name)) return found->target();
     if (!isStringLiteral(name)) return nullptr;
     return makeLiteral(thread, name, stringPrototype, policy);
 }
 
-ReferenceHandle resolveTarget(Thread& thread, std::string_view name, Object* nilTarget) {
+ReferenceHandle resolveTarget(Thread& thread, const Symbol& name, Object* nilTarget) {
     if (Reference* found = thread.lookup(name)) return ReferenceHandle(found);
     auto* made = new Reference(nilTarget);
     ReferenceHandle handle(made);
@@ -35,7 +34,7 @@ ReferenceHandle resolveTarget(Thread& thread, std::string_view name, Object* nil
     return handle;
 }
 
-Object* boundObject(const Thread& thread, std::string_view name) {
+Object* boundObject(const Thread& thread, const Symbol& name) {
     Reference* found = thread.lookup(name);
     return found ? found->target() : nullptr;
 }

@@ -36,15 +36,14 @@ inline constexpr LiteralPolicy invokeAnswer{LiteralBinding::CurrentContext, fals
 
 // What name denotes: its innermost binding's target or, for a string literal, a string made as
 // policy says, whose <super> is stringPrototype. Null when name is neither.
-Object* resolveName(Thread& thread, std::string_view name, Object* stringPrototype, LiteralPolicy policy);
+Object* resolveName(Thread& thread, const Symbol& name, Object* stringPrototype, LiteralPolicy policy);
 // The making half alone, for a literal known to be bound nowhere.
-StringObject* makeLiteral(Thread& thread, std::string_view name, Object* stringPrototype,
-                          LiteralPolicy policy);
+StringObject* makeLiteral(Thread& thread, const Symbol& name, Object* stringPrototype, LiteralPolicy policy);
 
 // The reference a result goes to: the innermost binding of name, or else a new binding of name to
 // nil in the current context. A binding refused there leaves a reference that lives as long as
 // the handle, its count kept.
-ReferenceHandle resolveTarget(Thread& thread, std::string_view name, Object* nilTarget);
+ReferenceHandle resolveTarget(Thread& thread, const Symbol& name, Object* nilTarget);
 
 // The target of name's innermost binding, or null.
-Object* boundObject(const Thread& thread, std::string_view name);
+Object* boundObject(const Thread& thread, const Symbol& name);

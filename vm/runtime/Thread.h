@@ -30,9 +30,14 @@ class Thread {
     std::size_t depth() const { return contexts_.size(); }
 
     // The innermost binding of name. Constant time whatever the stack's depth.
-    Reference* lookup(std::string_view name) const { return index_.lookup(name); }
+    Reference* lookup(const Symbol& name) const { return index_.lookup(name); }
+    // The same for a text that may never have been a name, such as an operation's answer.
+    Reference* lookup(std::string_view text) const {
+        const Symbol* name = SymbolTable::instance().find(text);
+        return name ? lookup(*name) : nullptr;
+    }
     // The context in which lookup(name) finds its reference.
-    Context* contextOf(std::string_view name) const { return index_.contextOf(name); }
+    Context* contextOf(const Symbol& name) const { return index_.contextOf(name); }
 
     bool waiting() const { return waiting_; }
     void setWaiting(bool waiting) { waiting_ = waiting; }

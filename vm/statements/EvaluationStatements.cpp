@@ -9,7 +9,7 @@
 namespace {
 
 // The code of a reference evaluation: the text of the string object the name refers to.
-StringObject* codeOf(const Thread& thread, const std::string& referenceName) {
+StringObject* codeOf(const Thread& thread, const Symbol& referenceName) {
     Object* object = boundObject(thread, referenceName);
     return object ? object->asStringObject() : nullptr;
 }
@@ -17,7 +17,7 @@ StringObject* codeOf(const Thread& thread, const std::string& referenceName) {
 // The child's frame: the result through "return" when there is a target, resolved in the child's
 // context, then "params".
 void runSynchronously(Thread& thread, CodeRef code, const ParameterList& parameters, Object* string,
-                      Object* nil, const std::string& targetName) {
+                      Object* nil, const Symbol& targetName) {
     Context* frame = startCall(thread, std::move(code), CallMode::Synchronous);
     if (!frame) return;
     ParameterObject bound = makeParameterObject(thread, parameters, string);
@@ -50,9 +50,9 @@ void SynchronousReferenceEvaluationStatement::execute() {
     if (!string) return;
     Object* nil = boundObject(*thread_, names::nil);
     if (!nil) return;
-    StringObject* code = codeOf(*thread_, referenceName_);
+    StringObject* code = codeOf(*thread_, *referenceName_);
     if (!code) return;
-    runSynchronously(*thread_, CodeRef::share(Code::of(*code)), parameters_, string, nil, targetName_);
+    runSynchronously(*thread_, CodeRef::share(Code::of(*code)), parameters_, string, nil, *targetName_);
 }
 
 void SynchronousStringEvaluationStatement::execute() {
@@ -60,22 +60,18 @@ void SynchronousStringEvaluationStatement::execute() {
     if (!string) return;
     Object* nil = boundObject(*thread_, names::nil);
     if (!nil) return;
-    // Read in place when the code stands verbatim in the parent's text, which lives as long as this
-    // statement: deeply nested code then costs no copy per level.
-    if (!code_) {
-        std::string_view inner = unquote(codeText_);
-        code_ = CodeRef::adopt(
-            Code::make(source_ == codeText_ ? CharStream::view(unquote(source_)) : CharStream::copy(inner),
-                       Code::Keeping::Every));
-    }
-    runSynchronously(*thread_, CodeRef::share(code_.get()), parameters_, string, nil, targetName_);
+    // Read in place: the text this statement stands in, or its own copy, lives as long as the
+    // statement, so deeply nested code costs no copy per level.
+    if (!code_)
+        code_ = CodeRef::adopt(Code::make(CharStream::view(unquote(codeText_)), Code::Keeping::Every));
+    runSynchronously(*thread_, CodeRef::share(code_.get()), parameters_, string, nil, *targetName_);
 }
 
 // Nothing of an asynchronous call refers to nil, yet a call without "nil" bound is not made.
 void AsynchronousReferenceEvaluationStatement::execute() {
     Object* string = boundObject(*thread_, names::string);
     if (!string || !boundObject(*thread_, names::nil)) return;
-    StringObject* code = codeOf(*thread_, referenceName_);
+    StringObject* code = codeOf(*thread_, *referenceName_);
     if (!code) return;
     runAsynchronously(*thread_, CodeRef::share(Code::of(*code)), parameters_, string);
 }

@@ -9,27 +9,26 @@
 
 class ReferenceEvaluationStatement : public Statement {
   public:
-    ReferenceEvaluationStatement(std::string reference, ParameterList parameters)
-        : referenceName_(std::move(reference)), parameters_(std::move(parameters)) {}
-    const std::string& referenceName() const { return referenceName_; }
+    ReferenceEvaluationStatement(const Symbol& reference, ParameterList parameters)
+        : referenceName_(&reference), parameters_(std::move(parameters)) {}
+    const std::string& referenceName() const { return referenceName_->text; }
     const ParameterList& parameters() const { return parameters_; }
 
   protected:
-    std::string referenceName_;
+    const Symbol* referenceName_;
     ParameterList parameters_;
 };
 
 class SynchronousReferenceEvaluationStatement : public ReferenceEvaluationStatement {
   public:
-    SynchronousReferenceEvaluationStatement(std::string reference, ParameterList parameters,
-                                            std::string target)
-        : ReferenceEvaluationStatement(std::move(reference), std::move(parameters)),
-          targetName_(std::move(target)) {}
+    SynchronousReferenceEvaluationStatement(const Symbol& reference, ParameterList parameters,
+                                            const Symbol& target)
+        : ReferenceEvaluationStatement(reference, std::move(parameters)), targetName_(&target) {}
     void execute() override;
-    const std::string& targetName() const { return targetName_; }
+    const std::string& targetName() const { return targetName_->text; }
 
   private:
-    std::string targetName_;
+    const Symbol* targetName_;
 };
 
 class AsynchronousReferenceEvaluationStatement : public ReferenceEvaluationStatement {
@@ -40,35 +39,40 @@ class AsynchronousReferenceEvaluationStatement : public ReferenceEvaluationState
 
 class StringEvaluationStatement : public Statement {
   public:
-    StringEvaluationStatement(std::string code, ParameterList parameters)
-        : codeText_(std::move(code)), parameters_(std::move(parameters)) {}
-    const std::string& codeText() const { return codeText_; }
+    // source: the code as it stands in the text being parsed, when it is there verbatim (it holds
+    // no escape); the statement then keeps no copy of it. That text outlives the statement.
+    StringEvaluationStatement(std::string code, ParameterList parameters, std::string_view source)
+        : parameters_(std::move(parameters)) {
+        bool verbatim = !source.empty() && source == code;
+        if (!verbatim) ownText_ = std::move(code);
+        codeText_ = verbatim ? source : std::string_view(ownText_);
+    }
+    std::string_view codeText() const { return codeText_; }
     const ParameterList& parameters() const { return parameters_; }
 
   protected:
-    std::string codeText_;
+    std::string ownText_; // the code with its escapes read, when it is not verbatim in the source
+    std::string_view codeText_;
     ParameterList parameters_;
     CodeRef code_; // read on first execution, kept for the next ones
 };
 
 class SynchronousStringEvaluationStatement : public StringEvaluationStatement {
   public:
-    // source: the code as it stands in the text being parsed, when it is there verbatim. The
-    // child then reads it in place instead of from a copy, so nested code costs no memory per level.
-    SynchronousStringEvaluationStatement(std::string code, ParameterList parameters, std::string target,
+    SynchronousStringEvaluationStatement(std::string code, ParameterList parameters, const Symbol& target,
                                          std::string_view source = {})
-        : StringEvaluationStatement(std::move(code), std::move(parameters)), targetName_(std::move(target)),
-          source_(source) {}
+        : StringEvaluationStatement(std::move(code), std::move(parameters), source), targetName_(&target) {}
     void execute() override;
-    const std::string& targetName() const { return targetName_; }
+    const std::string& targetName() const { return targetName_->text; }
 
   private:
-    std::string targetName_;
-    std::string_view source_;
+    const Symbol* targetName_;
 };
 
 class AsynchronousStringEvaluationStatement : public StringEvaluationStatement {
   public:
-    using StringEvaluationStatement::StringEvaluationStatement;
+    AsynchronousStringEvaluationStatement(std::string code, ParameterList parameters,
+                                          std::string_view source = {})
+        : StringEvaluationStatement(std::move(code), std::move(parameters), source) {}
     void execute() override;
 };

@@ -7,13 +7,13 @@
 #include "vm/runtime/Thread.h"
 
 std::optional<TwoPointsStatement::Message>
-MemberEvaluationStatement::resolveMethod(const std::string& resultName) const {
+MemberEvaluationStatement::resolveMethod(const Symbol& resultName) const {
     Object* string = boundObject(*thread_, names::string);
     if (!string) return std::nullopt;
     std::optional<Message> message = resolveMessage(string);
     if (!message) return std::nullopt;
     if (PrimitiveStringObject* primitive = asPrimitive(message->member)) {
-        primitive->execute(*thread_, objectName_, memberName_, resultName, parameters_);
+        primitive->execute(*thread_, *objectName_, *memberName_, resultName, parameters_);
         return std::nullopt;
     }
     return message;
@@ -33,34 +33,33 @@ void MemberEvaluationStatement::callMethod(const Message& message, CallMode mode
     ParameterObject bound = makeParameterObject(*thread_, parameters_, string);
     if (!bound.complete) return;
     if (codeMember)
-        bound.object->addMember(formatNumberLiteral(static_cast<std::int32_t>(parameters_.size())),
-                                message.member);
+        bound.object->addMember(numberLiteral(static_cast<std::int32_t>(parameters_.size())), message.member);
     bindFrame(
         *frame,
         {.sender = message.receiver, .mySelf = message.owner, .result = result, .parameters = bound.object});
 }
 
 void SynchronousMemberEvaluationStatement::execute() {
-    std::optional<Message> message = resolveMethod(targetName_);
+    std::optional<Message> message = resolveMethod(*targetName_);
     if (!message) return;
     Object* nil = boundObject(*thread_, names::nil);
     ReferenceHandle result;
     if (intercepts(*message)) {
-        if (!targetName_.empty()) {
+        if (!targetName_->empty()) {
             if (!nil) return;
-            result = resolveTarget(*thread_, targetName_, nil);
+            result = resolveTarget(*thread_, *targetName_, nil);
         }
         twoPointsCall(*message, result.get(), parameters_, Intercepted::SynchronousMessage);
         return;
     }
     if (!nil) return;
     // The target is resolved in the caller's context, before the method's is pushed.
-    if (!targetName_.empty()) result = resolveTarget(*thread_, targetName_, nil);
+    if (!targetName_->empty()) result = resolveTarget(*thread_, *targetName_, nil);
     callMethod(*message, CallMode::Synchronous, result.get());
 }
 
 void AsynchronousMemberEvaluationStatement::execute() {
-    std::optional<Message> message = resolveMethod("");
+    std::optional<Message> message = resolveMethod(names::none);
     if (!message) return;
     if (intercepts(*message)) {
         twoPointsCall(*message, nullptr, parameters_, Intercepted::AsynchronousMessage);

@@ -8,14 +8,14 @@
 
 class MemberEvaluationStatement : public TwoPointsStatement {
   public:
-    MemberEvaluationStatement(std::string object, std::string member, ParameterList parameters)
-        : TwoPointsStatement(std::move(object), std::move(member)), parameters_(std::move(parameters)) {}
+    MemberEvaluationStatement(const Symbol& object, const Symbol& member, ParameterList parameters)
+        : TwoPointsStatement(object, member), parameters_(std::move(parameters)) {}
     const ParameterList& parameters() const { return parameters_; }
 
   protected:
     // The steps both forms share: "String", the receiver, the method, and a primitive run at once.
     // None where the statement ends there, a primitive's run included.
-    std::optional<Message> resolveMethod(const std::string& resultName) const;
+    std::optional<Message> resolveMethod(const Symbol& resultName) const;
     // Starts the method's code (its <()> or <)(> member, else itself) and binds its frame.
     void callMethod(const Message& message, CallMode mode, std::optional<Reference*> result) const;
 
@@ -24,15 +24,14 @@ class MemberEvaluationStatement : public TwoPointsStatement {
 
 class SynchronousMemberEvaluationStatement : public MemberEvaluationStatement {
   public:
-    SynchronousMemberEvaluationStatement(std::string object, std::string member, ParameterList parameters,
-                                         std::string target)
-        : MemberEvaluationStatement(std::move(object), std::move(member), std::move(parameters)),
-          targetName_(std::move(target)) {}
+    SynchronousMemberEvaluationStatement(const Symbol& object, const Symbol& member, ParameterList parameters,
+                                         const Symbol& target)
+        : MemberEvaluationStatement(object, member, std::move(parameters)), targetName_(&target) {}
     void execute() override;
-    const std::string& targetName() const { return targetName_; }
+    const std::string& targetName() const { return targetName_->text; }
 
   private:
-    std::string targetName_;
+    const Symbol* targetName_;
 };
 
 class AsynchronousMemberEvaluationStatement : public MemberEvaluationStatement {

@@ -5,23 +5,23 @@
 #include "vm/runtime/Thread.h"
 
 void NewReferenceStatement::execute() {
-    if (Object* nil = boundObject(*thread_, names::nil)) thread_->currentContext()->addReference(name_, nil);
+    if (Object* nil = boundObject(*thread_, names::nil)) thread_->currentContext()->addReference(*name_, nil);
 }
 
 void AssignReferenceStatement::execute() {
-    Reference* source = thread_->lookup(sourceName_);
+    Reference* source = thread_->lookup(*sourceName_);
     // "String" is required even when the source is bound.
     Object* string = boundObject(*thread_, names::string);
     if (!string) return;
     Object* value = source ? source->target() : nullptr;
     if (!value) {
-        if (!isStringLiteral(sourceName_)) return;
-        value = makeLiteral(*thread_, sourceName_, string, literals::statementName);
+        if (!isStringLiteral(*sourceName_)) return;
+        value = makeLiteral(*thread_, *sourceName_, string, literals::statementName);
     }
-    if (Reference* target = thread_->lookup(targetName_))
+    if (Reference* target = thread_->lookup(*targetName_))
         target->rebind(value);
     else
-        thread_->currentContext()->addReference(targetName_, value);
+        thread_->currentContext()->addReference(*targetName_, value);
 }
 
 void MemberAccessStatement::execute() {
@@ -29,11 +29,11 @@ void MemberAccessStatement::execute() {
     Reference* string = thread_->currentContext()->getReference(names::string);
     std::optional<Message> message = resolveMessage(string ? string->target() : nullptr);
     if (!message) return;
-    ReferenceHandle target(thread_->lookup(targetName_));
+    ReferenceHandle target(thread_->lookup(*targetName_));
     if (!target) {
         Object* nil = boundObject(*thread_, names::nil);
         if (!nil) return;
-        target = resolveTarget(*thread_, targetName_, nil);
+        target = resolveTarget(*thread_, *targetName_, nil);
     }
     if (intercepts(*message)) {
         twoPointsCall(*message, target.get(), {}, Intercepted::MemberAccess);

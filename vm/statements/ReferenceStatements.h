@@ -7,34 +7,34 @@
 
 class NewReferenceStatement : public Statement {
   public:
-    explicit NewReferenceStatement(std::string name) : name_(std::move(name)) {}
+    explicit NewReferenceStatement(const Symbol& name) : name_(&name) {}
     void execute() override;
-    const std::string& name() const { return name_; }
+    const std::string& name() const { return name_->text; }
 
   private:
-    std::string name_;
+    const Symbol* name_;
 };
 
 class AssignReferenceStatement : public Statement {
   public:
-    AssignReferenceStatement(std::string source, std::string target)
-        : sourceName_(std::move(source)), targetName_(std::move(target)) {}
+    AssignReferenceStatement(const Symbol& source, const Symbol& target)
+        : sourceName_(&source), targetName_(&target) {}
     void execute() override;
-    const std::string& sourceName() const { return sourceName_; }
-    const std::string& targetName() const { return targetName_; }
+    const std::string& sourceName() const { return sourceName_->text; }
+    const std::string& targetName() const { return targetName_->text; }
 
   private:
-    std::string sourceName_;
-    std::string targetName_;
+    const Symbol* sourceName_;
+    const Symbol* targetName_;
 };
 
 class MemberAccessStatement : public TwoPointsStatement {
   public:
-    MemberAccessStatement(std::string object, std::string member, std::string target)
-        : TwoPointsStatement(std::move(object), std::move(member)), targetName_(std::move(target)) {}
+    MemberAccessStatement(const Symbol& object, const Symbol& member, const Symbol& target)
+        : TwoPointsStatement(object, member), targetName_(&target) {}
     void execute() override;
-    const std::string& targetName() const { return targetName_; }
+    const std::string& targetName() const { return targetName_->text; }
 
   private:
-    std::string targetName_;
+    const Symbol* targetName_;
 };

@@ -8,14 +8,14 @@
 
 std::optional<TwoPointsStatement::Message>
 TwoPointsStatement::resolveMessage(Object* literalPrototype) const {
-    Object* receiver = boundObject(*thread_, objectName_);
+    Object* receiver = boundObject(*thread_, *objectName_);
     if (!receiver) {
-        if (!literalPrototype || !isStringLiteral(objectName_)) return std::nullopt;
-        receiver = makeLiteral(*thread_, objectName_, literalPrototype, literals::statementName);
+        if (!literalPrototype || !isStringLiteral(*objectName_)) return std::nullopt;
+        receiver = makeLiteral(*thread_, *objectName_, literalPrototype, literals::statementName);
     }
-    Member* member = receiver->lookupMember(memberName_);
+    Member* member = receiver->lookupMember(*memberName_);
     if (!member) return std::nullopt;
-    return Message{receiver, member->target, receiver->findMemberOwner(memberName_)};
+    return Message{receiver, member->target, receiver->findMemberOwner(*memberName_)};
 }
 
 bool TwoPointsStatement::intercepts(const Message& message) {
@@ -41,10 +41,9 @@ void TwoPointsStatement::twoPointsCall(const Message& message, Reference* result
     if (!trueObject || !falseObject) return;
     auto n = static_cast<std::int32_t>(parameters.size());
     Member* id = message.member->getId();
-    bound.object->addMember(formatNumberLiteral(n),
-                            kind != Intercepted::MemberAccess ? trueObject : falseObject);
-    bound.object->addMember(formatNumberLiteral(n + 1), id ? id->target : nil);
-    bound.object->addMember(formatNumberLiteral(n + 2),
+    bound.object->addMember(numberLiteral(n), kind != Intercepted::MemberAccess ? trueObject : falseObject);
+    bound.object->addMember(numberLiteral(n + 1), id ? id->target : nil);
+    bound.object->addMember(numberLiteral(n + 2),
                             kind == Intercepted::SynchronousMessage ? trueObject : falseObject);
 
     CallFrame call{.sender = message.receiver,

@@ -12,10 +12,10 @@ class Reference;
 
 class TwoPointsStatement : public Statement {
   public:
-    TwoPointsStatement(std::string object, std::string member)
-        : objectName_(std::move(object)), memberName_(std::move(member)) {}
-    const std::string& objectName() const { return objectName_; }
-    const std::string& memberName() const { return memberName_; }
+    TwoPointsStatement(const Symbol& object, const Symbol& member)
+        : objectName_(&object), memberName_(&member) {}
+    const std::string& objectName() const { return objectName_->text; }
+    const std::string& memberName() const { return memberName_->text; }
 
   protected:
     // What a colon statement works on during its one execution.
@@ -37,6 +37,6 @@ class TwoPointsStatement : public Statement {
     void twoPointsCall(const Message& message, Reference* result, const ParameterList& parameters,
                        Intercepted kind) const;
 
-    std::string objectName_;
-    std::string memberName_;
+    const Symbol* objectName_;
+    const Symbol* memberName_;
 };

@@ -37,7 +37,7 @@ std::unique_ptr<Statement> Parser::parseStatement() {
         std::string name = lexer_.takeText();
         lexer_.nextToken();
         if (!accept(Token::Semicolon)) return nullptr;
-        return std::make_unique<NewReferenceStatement>(std::move(name));
+        return std::make_unique<NewReferenceStatement>(intern(name));
     }
     case Token::Identifier:
     case Token::BracketedName: {
@@ -73,7 +73,7 @@ std::unique_ptr<Statement> Parser::parseAfterName(Token kind, const std::string&
     case Token::Semicolon:
         if (!inAssignment) return nullptr;
         lexer_.nextToken();
-        return std::make_unique<AssignReferenceStatement>(name, target);
+        return std::make_unique<AssignReferenceStatement>(intern(name), intern(target));
     case Token::Colon: {
         lexer_.nextToken();
         if (lexer_.getToken() != Token::BracketedName) return nullptr;
@@ -82,28 +82,31 @@ std::unique_ptr<Statement> Parser::parseAfterName(Token kind, const std::string&
         if (lexer_.getToken() == Token::Semicolon) {
             if (!inAssignment) return nullptr;
             lexer_.nextToken();
-            return std::make_unique<MemberAccessStatement>(name, member, target);
+            return std::make_unique<MemberAccessStatement>(intern(name), intern(member), intern(target));
         }
         if (lexer_.getToken() == Token::OpenParen) {
             if (!parseSynchronousCall(parameters)) return nullptr;
-            return std::make_unique<SynchronousMemberEvaluationStatement>(name, member, std::move(parameters),
-                                                                          target);
+            return std::make_unique<SynchronousMemberEvaluationStatement>(
+                intern(name), intern(member), std::move(parameters), intern(target));
         }
         if (!parseAsynchronousCall(parameters)) return nullptr;
-        return std::make_unique<AsynchronousMemberEvaluationStatement>(name, member, std::move(parameters));
+        return std::make_unique<AsynchronousMemberEvaluationStatement>(intern(name), intern(member),
+                                                                       std::move(parameters));
     }
     case Token::OpenParen:
         if (!parseSynchronousCall(parameters)) return nullptr;
         if (kind == Token::Identifier)
-            return std::make_unique<SynchronousReferenceEvaluationStatement>(name, std::move(parameters),
-                                                                             target);
-        return std::make_unique<SynchronousStringEvaluationStatement>(name, std::move(parameters), target,
-                                                                      nameSource_);
+            return std::make_unique<SynchronousReferenceEvaluationStatement>(
+                intern(name), std::move(parameters), intern(target));
+        return std::make_unique<SynchronousStringEvaluationStatement>(name, std::move(parameters),
+                                                                      intern(target), nameSource_);
     case Token::CloseParen:
         if (!parseAsynchronousCall(parameters)) return nullptr;
         if (kind == Token::Identifier)
-            return std::make_unique<AsynchronousReferenceEvaluationStatement>(name, std::move(parameters));
-        return std::make_unique<AsynchronousStringEvaluationStatement>(name, std::move(parameters));
+            return std::make_unique<AsynchronousReferenceEvaluationStatement>(intern(name),
+                                                                              std::move(parameters));
+        return std::make_unique<AsynchronousStringEvaluationStatement>(name, std::move(parameters),
+                                                                       nameSource_);
     default:
         return nullptr;
     }
@@ -143,7 +146,7 @@ bool Parser::parseParameterList(ParameterList& list) {
 bool Parser::parseParameter(ParameterList& list) {
     if (!isName(lexer_.getToken())) return false;
     if (list.empty()) list.reserve(4);
-    list.push_back(lexer_.takeText());
+    list.push_back(&intern(lexer_.getText()));
     lexer_.nextToken();
     return true;
 }

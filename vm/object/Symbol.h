@@ -1,0 +1,38 @@
+// Symbols: texts held once. Every name a statement writes, every member key and every string
+// object's text is a symbol, so names and keys compare by address, and the name index finds a
+// binding by the symbol's number instead of hashing its text again at every lookup.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+struct Symbol {
+    std::string text;
+    std::uint32_t id; // dense from 0, in the order the symbols were made
+
+    bool empty() const { return text.empty(); }
+};
+
+class SymbolTable {
+  public:
+    static SymbolTable& instance();
+
+    // The symbol of text, made on first use. Symbols live as long as the process.
+    const Symbol& intern(std::string_view text);
+    // The symbol of text if it was ever made: a text never made is bound to nothing and keys nothing.
+    const Symbol* find(std::string_view text) const;
+    std::size_t size() const { return symbols_.size(); }
+
+  private:
+    SymbolTable() = default;
+    std::unordered_map<std::string_view, const Symbol*> byText_; // views into the symbols' own texts
+    std::deque<Symbol> symbols_;                                 // never moved once made
+};
+
+// Shorthands: the symbol of a text.
+inline const Symbol& intern(std::string_view text) {
+    return SymbolTable::instance().intern(text);
+}
