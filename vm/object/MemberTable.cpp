@@ -5,7 +5,7 @@
 
 // Keys are symbols, one per text, so the small array is searched by address: a few pointer
 // comparisons instead of a binary search comparing texts.
-std::vector<MemberTable::Entry>::iterator MemberTable::findSmall(const Symbol& key) {
+MemberTable::Small::iterator MemberTable::findSmall(const Symbol& key) {
     return std::find_if(small_.begin(), small_.end(),
                         [&](const Entry& entry) { return entry.first == &key; });
 }

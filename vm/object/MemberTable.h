@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "vm/object/SmallAllocator.h"
 #include "vm/object/Symbol.h"
 
 class Object;
@@ -55,11 +56,12 @@ class MemberTable {
         bool operator()(const Symbol* a, const Symbol* b) const { return a != b && a->text < b->text; }
     };
     using Entry = std::pair<const Symbol*, Member>;
-    using Tree = std::map<const Symbol*, Member, ByText>;
+    using Tree = std::map<const Symbol*, Member, ByText, SmallBlocks<std::pair<const Symbol* const, Member>>>;
     static constexpr std::size_t smallLimit = 16;
 
-    std::vector<Entry>::iterator findSmall(const Symbol& key);
+    using Small = std::vector<Entry, SmallBlocks<Entry>>;
+    Small::iterator findSmall(const Symbol& key);
 
-    std::vector<Entry> small_; // sorted by key text, used while large_ is null
+    Small small_; // sorted by key text, used while large_ is null
     std::unique_ptr<Tree> large_;
 };

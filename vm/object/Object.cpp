@@ -56,9 +56,11 @@ Member* Object::lookupMember(std::string_view name) {
     return symbol ? lookupMember(*symbol) : nullptr;
 }
 
-void Object::insertMember(const Symbol& name, Object* target, bool counted) {
-    if (!members_.insert(name, Member{target, counted})) return;
+// One search of the table both finds a present name and places an absent one.
+bool Object::insertMember(const Symbol& name, Object* target, bool counted) {
+    if (!members_.insert(name, Member{target, counted})) return false;
     if (!counted) ++target->registryEntries_;
+    return true;
 }
 
 // The end of a member's reference: a counted one lowers its target's count.
@@ -71,15 +73,11 @@ void Object::dropMember(const Member& member) {
 
 bool Object::addMember(const Symbol& name, Object* target) {
     target->incrementRefCount();
-    if (dead_ || members_.find(name)) return false;
-    insertMember(name, target, true);
-    return true;
+    return !dead_ && insertMember(name, target, true);
 }
 
 bool Object::addRegistryMember(const Symbol& name, Object* target) {
-    if (dead_ || members_.find(name)) return false;
-    insertMember(name, target, false);
-    return true;
+    return !dead_ && insertMember(name, target, false);
 }
 
 void Object::rekeyRegistryEntry(Object* newId) {

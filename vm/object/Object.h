@@ -9,11 +9,12 @@
 
 #include "vm/object/MemberTable.h"
 #include "vm/object/Names.h"
+#include "vm/object/SmallAllocator.h"
 
 class Thread;
 class StringObject;
 
-class Object {
+class Object : public SmallObject {
   public:
     // The unregistered constructor; only the System object is made with it.
     Object();
@@ -99,7 +100,7 @@ class Object {
     Kind kind_ = Kind::Plain;
 
   private:
-    void insertMember(const Symbol& name, Object* target, bool counted);
+    bool insertMember(const Symbol& name, Object* target, bool counted);
     void dropMember(const Member& member);
     void rekeyRegistryEntry(Object* newId);
     void releaseMembers();

@@ -5,12 +5,13 @@
 #include <cstddef>
 #include <vector>
 
+#include "vm/object/SmallAllocator.h"
 #include "vm/runtime/NameIndex.h"
 
 class Object;
 class Reference;
 
-class Context {
+class Context : public SmallObject {
   public:
     Context(NameIndex& index, std::size_t depth) : index_(index), depth_(depth) {}
     // Releases every binding; the one named "return" is the caller's and does not count down here.
@@ -47,7 +48,7 @@ class Context {
     // Where name is bound here, or size() when it is not.
     std::size_t position(const Symbol& name) const;
 
-    std::vector<Binding> bindings_;
+    std::vector<Binding, SmallBlocks<Binding>> bindings_;
     std::size_t unboundCount_ = 0; // bindings to no reference, which the index leaves out
     NameIndex& index_;
     std::size_t depth_;

@@ -4,11 +4,12 @@
 
 #include <cstddef>
 
+#include "vm/object/SmallAllocator.h"
 #include "vm/runtime/Code.h"
 
 class Thread;
 
-class Evaluation {
+class Evaluation : public SmallObject {
   public:
     Evaluation(CodeRef code, Thread* thread);
     // A text read once, from start to end: the image, or a text a test runs.

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "vm/object/SmallAllocator.h"
 #include "vm/object/Symbol.h"
 
 class Context;
@@ -40,7 +41,7 @@ class NameIndex {
     // globals, then those of pushed contexts, innermost last.
     struct Bindings {
         Reference* bottom = nullptr;
-        std::vector<Holder> stacked;
+        std::vector<Holder, SmallBlocks<Holder>> stacked;
     };
     const Bindings* find(const Symbol& name) const {
         return name.id < names_.size() ? &names_[name.id] : nullptr;

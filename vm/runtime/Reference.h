@@ -8,7 +8,7 @@
 
 #include "vm/object/Object.h"
 
-class Reference {
+class Reference : public SmallObject {
   public:
     // A counted reference: the target's count rises now and falls in release().
     explicit Reference(Object* target) : target_(target) { target->incrementRefCount(); }

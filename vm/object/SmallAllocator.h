@@ -1,0 +1,35 @@
+// Small blocks carved from large chunks and recycled through one free list per size. The interpreter
+// makes and drops frames, bindings, references and objects by the million, most of them a few dozen
+// bytes; the general-purpose allocator spends as much on its bookkeeping as on the blocks, and a
+// deep recursion that keeps every frame alive pays its slow path at every call.
+#pragma once
+
+#include <cstddef>
+#include <new>
+
+class SmallAllocator {
+  public:
+    static constexpr std::size_t largest = 256; // bigger requests go to the general allocator
+
+    static void* allocate(std::size_t size);
+    static void release(void* block, std::size_t size) noexcept;
+};
+
+// Classes whose objects come from the small allocator. Deleting through a base with a virtual
+// destructor passes the size of the object's own class, so the block goes back to the right list.
+struct SmallObject {
+    static void* operator new(std::size_t size) { return SmallAllocator::allocate(size); }
+    static void operator delete(void* block, std::size_t size) noexcept {
+        SmallAllocator::release(block, size);
+    }
+};
+
+// The same for the arrays of standard containers.
+template <class T> struct SmallBlocks {
+    using value_type = T;
+    SmallBlocks() = default;
+    template <class U> SmallBlocks(const SmallBlocks<U>&) noexcept {}
+    T* allocate(std::size_t n) { return static_cast<T*>(SmallAllocator::allocate(n * sizeof(T))); }
+    void deallocate(T* block, std::size_t n) noexcept { SmallAllocator::release(block, n * sizeof(T)); }
+    template <class U> bool operator==(const SmallBlocks<U>&) const noexcept { return true; }
+};
