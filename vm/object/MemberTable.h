@@ -53,7 +53,7 @@ class MemberTable {
   private:
     // Unsigned bytes, a proper prefix first: std::string's own order.
     struct ByText {
-        bool operator()(const Symbol* a, const Symbol* b) const { return a != b && a->text < b->text; }
+        bool operator()(const Symbol* a, const Symbol* b) const { return *a < *b; }
     };
     using Entry = std::pair<const Symbol*, Member>;
     using Tree = std::map<const Symbol*, Member, ByText, SmallBlocks<std::pair<const Symbol* const, Member>>>;

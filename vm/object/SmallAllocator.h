@@ -11,8 +11,46 @@ class SmallAllocator {
   public:
     static constexpr std::size_t largest = 256; // bigger requests go to the general allocator
 
-    static void* allocate(std::size_t size);
-    static void release(void* block, std::size_t size) noexcept;
+    static void* allocate(std::size_t size) {
+        if (!pooled || size == 0 || size > largest) return ::operator new(size);
+        std::size_t index = classOf(size);
+        if (FreeBlock* block = free_[index]) {
+            free_[index] = block->next;
+            return block;
+        }
+        return carve((index + 1) * granule);
+    }
+    static void release(void* block, std::size_t size) noexcept {
+        if (!block) return;
+        if (!pooled || size == 0 || size > largest) return ::operator delete(block);
+        std::size_t index = classOf(size);
+        auto* freed = static_cast<FreeBlock*>(block);
+        freed->next = free_[index];
+        free_[index] = freed;
+    }
+
+  private:
+#if defined(__SANITIZE_ADDRESS__)
+    // Under AddressSanitizer every block is its own allocation, so a stale pointer is caught.
+    static constexpr bool pooled = false;
+#else
+    static constexpr bool pooled = true;
+#endif
+    static constexpr std::size_t granule = 16;
+    struct FreeBlock {
+        FreeBlock* next;
+    };
+    static std::size_t classOf(std::size_t size) {
+        return (size + granule - 1) / granule - 1;
+    }
+    // A new block from the current chunk, or from a new one. Chunks are never given back: objects
+    // still alive at exit may be deleted after every static destructor has run.
+    static void* carve(std::size_t size);
+
+    // Plain pointers, initialized before any code runs and never destroyed.
+    static constinit inline FreeBlock* free_[largest / granule] = {};
+    static constinit inline char* chunk_ = nullptr;
+    static constinit inline std::size_t left_ = 0;
 };
 
 // Classes whose objects come from the small allocator. Deleting through a base with a virtual

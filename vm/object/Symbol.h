@@ -12,8 +12,15 @@
 struct Symbol {
     std::string text;
     std::uint32_t id; // dense from 0, in the order the symbols were made
+    // The first eight bytes, big-endian, zero-padded: comparing two prefixes orders most pairs of
+    // texts without reading them (the registry is a tree of many thousand texts).
+    std::uint64_t prefix;
 
     bool empty() const { return text.empty(); }
+    bool operator<(const Symbol& other) const {
+        if (prefix != other.prefix) return prefix < other.prefix;
+        return this != &other && text < other.text;
+    }
 };
 
 class SymbolTable {
