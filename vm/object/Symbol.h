@@ -9,6 +9,8 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "vm/object/SmallAllocator.h"
+
 struct Symbol {
     std::string text;
     std::uint32_t id; // dense from 0, in the order the symbols were made
@@ -35,8 +37,11 @@ class SymbolTable {
 
   private:
     SymbolTable() = default;
-    std::unordered_map<std::string_view, const Symbol*> byText_; // views into the symbols' own texts
-    std::deque<Symbol> symbols_;                                 // never moved once made
+    // Views into the symbols' own texts.
+    std::unordered_map<std::string_view, const Symbol*, std::hash<std::string_view>, std::equal_to<>,
+                       SmallBlocks<std::pair<const std::string_view, const Symbol*>>>
+        byText_;
+    std::deque<Symbol> symbols_; // never moved once made
 };
 
 // Shorthands: the symbol of a text.

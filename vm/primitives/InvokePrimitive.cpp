@@ -33,10 +33,13 @@ void InvokePrimitiveStringObject::execute(Thread& thread, const Symbol&, const S
     Object* nilNow = boundObject(thread, names::nil);
     if (!thread.lookup(resultName) && !nilNow) return;
     ReferenceHandle result = resolveTarget(thread, resultName, nilNow ? nilNow : nil);
-    if (Reference* named = thread.lookup(std::string_view(answer)))
+    // An answer that was never a symbol is bound to nothing: only then is it made one.
+    const Symbol* answerName = SymbolTable::instance().find(answer);
+    if (Reference* named = answerName ? thread.lookup(*answerName) : nullptr)
         result->rebind(named->target());
     else if (isStringLiteral(answer))
-        result->rebind(makeLiteral(thread, intern(answer), string, literals::invokeAnswer));
+        result->rebind(
+            makeLiteral(thread, answerName ? *answerName : intern(answer), string, literals::invokeAnswer));
     else
         result->rebind(nil);
 }
