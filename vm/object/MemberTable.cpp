@@ -12,7 +12,7 @@ MemberTable::Small::iterator MemberTable::findSmall(const Symbol& key) {
 
 Member* MemberTable::find(const Symbol& key) {
     if (large_) {
-        auto it = large_->find(&key);
+        auto it = large_->find(TreeKey(&key));
         return it == large_->end() ? nullptr : &it->second;
     }
     auto it = findSmall(key);
@@ -20,7 +20,7 @@ Member* MemberTable::find(const Symbol& key) {
 }
 
 bool MemberTable::insert(const Symbol& key, Member member) {
-    if (large_) return large_->emplace(&key, member).second;
+    if (large_) return large_->emplace(TreeKey(&key), member).second;
     if (findSmall(key) != small_.end()) return false;
     if (small_.size() < smallLimit) {
         if (small_.empty()) small_.reserve(2); // <id> and <super>: what most objects ever hold
@@ -30,15 +30,17 @@ bool MemberTable::insert(const Symbol& key, Member member) {
         small_.emplace(at, &key, member);
         return true;
     }
-    large_ = std::make_unique<Tree>(small_.begin(), small_.end());
+    large_ = std::make_unique<Tree>();
+    for (const Entry& entry : small_)
+        large_->emplace(TreeKey(entry.first), entry.second);
     small_.clear();
     small_.shrink_to_fit();
-    return large_->emplace(&key, member).second;
+    return large_->emplace(TreeKey(&key), member).second;
 }
 
 bool MemberTable::erase(const Symbol& key, Member& removed) {
     if (large_) {
-        auto it = large_->find(&key);
+        auto it = large_->find(TreeKey(&key));
         if (it == large_->end()) return false;
         removed = it->second;
         large_->erase(it);
@@ -70,7 +72,7 @@ Member* MemberTable::first() {
 
 Member* MemberTable::after(const Symbol& key) {
     if (large_) {
-        auto it = large_->find(&key);
+        auto it = large_->find(TreeKey(&key));
         if (it == large_->end() || ++it == large_->end()) return nullptr;
         return &it->second;
     }

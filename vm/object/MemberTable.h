@@ -3,6 +3,7 @@
 // address alone; an object that grows into a dictionary (the registry) moves to a tree.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string_view>
@@ -44,7 +45,7 @@ class MemberTable {
     template <class Visit> void forEach(Visit visit) const {
         if (large_)
             for (const auto& [key, member] : *large_)
-                visit(*key, member);
+                visit(*key.symbol, member);
         else
             for (const auto& [key, member] : small_)
                 visit(*key, member);
@@ -56,7 +57,18 @@ class MemberTable {
         bool operator()(const Symbol* a, const Symbol* b) const { return *a < *b; }
     };
     using Entry = std::pair<const Symbol*, Member>;
-    using Tree = std::map<const Symbol*, Member, ByText, SmallBlocks<std::pair<const Symbol* const, Member>>>;
+    // A tree key carries its symbol's first bytes, so a search through a large table compares keys
+    // without visiting their symbols, which lie elsewhere in memory.
+    struct TreeKey {
+        std::uint64_t prefix;
+        const Symbol* symbol;
+        explicit TreeKey(const Symbol* s) : prefix(s->prefix), symbol(s) {}
+        bool operator<(const TreeKey& other) const {
+            if (prefix != other.prefix) return prefix < other.prefix;
+            return symbol != other.symbol && symbol->text < other.symbol->text;
+        }
+    };
+    using Tree = std::map<TreeKey, Member, std::less<>, SmallBlocks<std::pair<const TreeKey, Member>>>;
     static constexpr std::size_t smallLimit = 16;
 
     using Small = std::vector<Entry, SmallBlocks<Entry>>;
