@@ -16,7 +16,12 @@ bool readImageFile(const std::string& name, std::string& text) {
     if (failed) return false;
     text.clear();
     text.reserve(raw.size());
-    for (std::size_t i = 0; i < raw.size(); ++i)
-        if (!(raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n')) text.push_back(raw[i]);
+    std::string_view rest = raw;
+    // Whole runs up to each CR; a CR that a LF follows is left out.
+    for (std::size_t cr; (cr = rest.find('\r')) != std::string_view::npos; rest.remove_prefix(cr + 1)) {
+        text.append(rest.data(), cr);
+        if (cr + 1 >= rest.size() || rest[cr + 1] != '\n') text.push_back('\r');
+    }
+    text.append(rest);
     return true;
 }

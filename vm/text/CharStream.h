@@ -20,6 +20,8 @@ class CharStream {
     // The whole text and how much of it has been read: a lexer can hand out views into it.
     std::string_view text() const { return text_; }
     std::size_t position() const { return position_; }
+    // Moves past n bytes already looked at through text().
+    void skip(std::size_t n) { position_ += n; }
 
   private:
     explicit CharStream(std::string_view text) : text_(text) {}

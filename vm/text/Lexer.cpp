@@ -17,6 +17,11 @@ bool isIdentifierPart(int ch) {
     return isDigit(ch) || isLetter(ch) || ch == '_';
 }
 
+// The bytes a bracketed name reacts to: line ends are counted, the rest move the depth or escape.
+bool isSpecialInName(int ch) {
+    return ch == '\n' || ch == '<' || ch == '-' || ch == '>' || ch == '\\';
+}
+
 // The line number stops at its maximum instead of overflowing on an absurdly long text.
 void countLine(std::int32_t& line) {
     if (line < std::numeric_limits<std::int32_t>::max()) ++line;
@@ -165,6 +170,20 @@ void Lexer::readComment() {
     }
 }
 
+// Most of a bracketed name is bytes that no rule looks at: copied a run at a time, straight from
+// the input, when nothing was given back. Answers the last byte copied, the current one.
+int Lexer::copyOrdinaryRun(std::string& buffer, int current) {
+    if (!pushback_.empty()) return current;
+    std::string_view rest = input_.text().substr(input_.position());
+    std::size_t n = 0;
+    while (n < rest.size() && !isSpecialInName(static_cast<unsigned char>(rest[n])))
+        ++n;
+    if (n == 0) return current;
+    buffer.append(rest.data(), n);
+    input_.skip(n);
+    return static_cast<unsigned char>(rest[n - 1]);
+}
+
 // The name runs to the '>' that brings the depth back to 0. Arrows inside it ("<-", "->") open
 // and close no level. The depth is a counter, not recursion, so nesting costs no stack.
 void Lexer::readBracketedName(std::size_t start) {
@@ -202,6 +221,7 @@ void Lexer::readBracketedName(std::size_t start) {
             break;
         default:
             buffer.push_back(static_cast<char>(current));
+            current = copyOrdinaryRun(buffer, current);
             break;
         }
     }

@@ -34,6 +34,7 @@ class Lexer {
     std::size_t consumed() const { return input_.position() - pushback_.size(); }
     void readComment();
     void readBracketedName(std::size_t start);
+    int copyOrdinaryRun(std::string& buffer, int current);
     // Appends what an escape inside a bracketed name stands for; returns the escaped character.
     int readEscape(std::string& buffer);
 
