@@ -114,13 +114,16 @@ bool Object::isOwnSuper() {
 }
 
 Member* Object::lookupMember(const Symbol& name) {
-    Object* owner = walkSuperChain(this, [&](Object* o) { return o->getMember(name) != nullptr; });
-    return owner ? owner->getMember(name) : nullptr;
+    Member* found = nullptr;
+    walkSuperChain(this, [&](Object* o) { return (found = o->getMember(name)) != nullptr; });
+    return found;
 }
 
-Object* Object::findMemberOwner(const Symbol& name) {
-    Object* owner = walkSuperChain(this, [&](Object* o) { return o->getMember(name) != nullptr; });
+Object* Object::findMemberOwner(const Symbol& name, Member** member) {
+    Member* found = nullptr;
+    Object* owner = walkSuperChain(this, [&](Object* o) { return (found = o->getMember(name)) != nullptr; });
     if (owner) owner->incrementRefCount();
+    if (member) *member = found;
     return owner;
 }
 

@@ -38,8 +38,9 @@ class Object : public SmallObject {
 
     // Inherited lookup along <super>; none on a cycle.
     Member* lookupMember(const Symbol& name);
-    // The object of the <super> chain that holds name, counted once for the caller; or null.
-    Object* findMemberOwner(const Symbol& name);
+    // The object of the <super> chain that holds name, counted once for the caller; or null. The
+    // member found, when asked for, comes with it from the same walk.
+    Object* findMemberOwner(const Symbol& name, Member** member = nullptr);
 
     // The same by text, for the world's bootstrap and for tests: a text never made into a symbol
     // names no member.

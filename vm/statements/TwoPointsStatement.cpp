@@ -13,9 +13,10 @@ TwoPointsStatement::resolveMessage(Object* literalPrototype) const {
         if (!literalPrototype || !isStringLiteral(*objectName_)) return std::nullopt;
         receiver = makeLiteral(*thread_, *objectName_, literalPrototype, literals::statementName);
     }
-    Member* member = receiver->lookupMember(*memberName_);
-    if (!member) return std::nullopt;
-    return Message{receiver, member->target, receiver->findMemberOwner(*memberName_)};
+    Member* member;
+    Object* owner = receiver->findMemberOwner(*memberName_, &member);
+    if (!owner) return std::nullopt;
+    return Message{receiver, member->target, owner};
 }
 
 bool TwoPointsStatement::intercepts(const Message& message) {
