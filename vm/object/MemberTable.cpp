@@ -3,20 +3,14 @@
 
 #include <algorithm>
 
-// Keys are symbols, one per text, so the small array is searched by address: a few pointer
-// comparisons instead of a binary search comparing texts.
 MemberTable::Small::iterator MemberTable::findSmall(const Symbol& key) {
     return std::find_if(small_.begin(), small_.end(),
                         [&](const Entry& entry) { return entry.first == &key; });
 }
 
-Member* MemberTable::find(const Symbol& key) {
-    if (large_) {
-        auto it = large_->find(TreeKey(&key));
-        return it == large_->end() ? nullptr : &it->second;
-    }
-    auto it = findSmall(key);
-    return it != small_.end() ? &it->second : nullptr;
+Member* MemberTable::findLarge(const Symbol& key) {
+    auto it = large_->find(TreeKey(&key));
+    return it == large_->end() ? nullptr : &it->second;
 }
 
 bool MemberTable::insert(const Symbol& key, Member member) {

@@ -24,7 +24,14 @@ struct Member {
 
 class MemberTable {
   public:
-    Member* find(const Symbol& key);
+    // Keys are symbols, one per text, so the small array is searched by address: a few pointer
+    // comparisons, inline, on the path of every lookup up a <super> chain.
+    Member* find(const Symbol& key) {
+        if (large_) return findLarge(key);
+        for (auto& entry : small_)
+            if (entry.first == &key) return &entry.second;
+        return nullptr;
+    }
     // False, and nothing stored, when key is present.
     bool insert(const Symbol& key, Member member);
     bool erase(const Symbol& key, Member& removed);
@@ -73,6 +80,7 @@ class MemberTable {
 
     using Small = std::vector<Entry, SmallBlocks<Entry>>;
     Small::iterator findSmall(const Symbol& key);
+    Member* findLarge(const Symbol& key);
 
     Small small_; // sorted by key text, used while large_ is null
     std::unique_ptr<Tree> large_;
