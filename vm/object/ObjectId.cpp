@@ -1,14 +1,28 @@
 // Object identifiers.
 #include "vm/object/ObjectId.h"
 
-#include <cstdio>
+namespace {
 
+// Writes value as digits lowercase hexadecimal digits, most significant first.
+char* putHex(char* out, unsigned long value, int digits) {
+    static constexpr char hex[] = "0123456789abcdef";
+    for (int i = digits - 1; i >= 0; --i) out[i] = hex[value & 0xf], value >>= 4;
+    return out + digits;
+}
+
+} // namespace
+
+// Formatted by hand: every <new> makes one, and a formatted print costs more than the object.
 std::string formatObjectId(const Guid& guid) {
-    char text[35];
-    std::snprintf(text, sizeof text, "{%08x%04x%04x%02x%02x%02x%02x%02x%02x%02x%02x}", guid.data1, guid.data2,
-                  guid.data3, guid.data4[0], guid.data4[1], guid.data4[2], guid.data4[3], guid.data4[4],
-                  guid.data4[5], guid.data4[6], guid.data4[7]);
-    return text;
+    char text[34];
+    char* out = text;
+    *out++ = '{';
+    out = putHex(out, guid.data1, 8);
+    out = putHex(out, guid.data2, 4);
+    out = putHex(out, guid.data3, 4);
+    for (unsigned char byte : guid.data4) out = putHex(out, byte, 2);
+    *out++ = '}';
+    return std::string(text, out);
 }
 
 std::string newObjectId() {
