@@ -178,8 +178,8 @@ HANDLE startClient(const std::wstring& arguments) {
 }
 
 // Client processes calling at once, all served by one server, which ends after the last of them.
-// This process starts the server first: Wine starts one server per client that finds none
-// registered, and the ones that never get an object would run on.
+// This process starts the server first, so that the clients find it registered: against none, Wine
+// launches one server per client (the cold start, tested on its own).
 void parallelLoad(Expect& expect, int clients, const std::wstring& calls) {
     ExternObject holder;
     if (!expect.succeeded(holder.create(CLSID_Extern), "CoCreateInstance")) return;

@@ -278,6 +278,28 @@ case_script() {
     servers_exit
 }
 
+# A cold start under load, ROUNDS times: eight script clients at once and no server running. COM may
+# launch a server for each of them; every client must be answered, and every server end by itself.
+case_cold_start() {
+    local round i pids
+    # cscript opens its script for itself alone: clients sharing one file fail at random.
+    for i in $(seq 8); do cp "$SCRIPT_DIR/client.vbs" "$work/client$i.vbs"; done
+    for round in $(seq "$1"); do
+        pids=()
+        for i in $(seq 8); do
+            run_wine cscript //nologo "$(windows_path "$work/client$i.vbs")" >"$work/client$i.out" 2>&1 &
+            pids+=($!)
+        done
+        background+=("${pids[@]}")
+        for i in $(seq 8); do
+            wait "${pids[$((i - 1))]}"
+            grep -q "VBSCRIPT CLIENT PASSED" "$work/client$i.out" ||
+                fail "round $round, client $i: $(tr -d '\r' <"$work/client$i.out")"
+        done
+        servers_exit
+    done
+}
+
 case_name=${1:?usage: extern-tests.sh CASE [ARGUMENTS]}
 shift
 if ! declare -F "case_$case_name" >/dev/null; then
