@@ -300,6 +300,23 @@ case_cold_start() {
     done
 }
 
+# Eight clients of CALLS calls each against one local server, which must then end by itself.
+case_soak() {
+    expect_exit 0 client soak "$1"
+    servers_exit
+}
+
+# The same against the service, which must then stop cleanly.
+case_service_soak() {
+    service_started=1
+    expect_exit 0 server -Service
+    expect_exit 0 run_wine net start OrvexExtern
+    expect_exit 0 client soak "$1"
+    expect_exit 0 run_wine net stop OrvexExtern
+    servers_exit
+    expect_exit 0 server -RegServer
+}
+
 case_name=${1:?usage: extern-tests.sh CASE [ARGUMENTS]}
 shift
 if ! declare -F "case_$case_name" >/dev/null; then
