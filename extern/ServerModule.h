@@ -26,13 +26,13 @@ class ServerModule final : public ServerLock {
     void lock() override;
     void unlock() override;
 
+  private:
     // How long a local server without objects waits for a client before it ends. A burst of clients
     // reuses the server it finds; and a cold start may launch a server per client, which gives each
     // client time to find the first one registered before its own ends (a client that sees the
     // server it launched end before any class object turned up takes it for a failed start).
     static constexpr DWORD shutdownDelayMs = 3000;
 
-  private:
     int start(bool startedByCom);
     static void WINAPI serviceMain(DWORD argumentCount, wchar_t** arguments);
     static void WINAPI controlHandler(DWORD control);

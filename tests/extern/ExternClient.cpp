@@ -36,7 +36,7 @@ void expectAnswer(Expect& expect, const ExternObject& object, const InvokeArgume
 }
 
 // The class by its identifier and by both ProgIDs, each through the vtable and through IDispatch by
-// name and by dispatch id; then the server must end after the last release.
+// name and by dispatch id; then the server must outlast the last release briefly, and end.
 void activation(Expect& expect) {
     const wchar_t* progIds[] = {L"Orvex.Extern", L"Orvex.Extern.1"};
     ExternObject objects[3];
@@ -71,8 +71,16 @@ void activation(Expect& expect) {
         expect.that(IsEqualIID(attributes->guid, IID_IExtern), "type information is IExtern's");
         info->ReleaseTypeAttr(attributes);
     }
+    std::vector<DWORD> server = ServerProcesses().running();
     for (ExternObject& object : objects)
         object.release();
+    // The server waits a while after its last release: a client that comes then reuses it.
+    Sleep(500);
+    ExternObject late;
+    expect.succeeded(late.create(CLSID_Extern), "CoCreateInstance after the last release");
+    expect.that(ServerProcesses().running() == server,
+                "a client soon after the last release reuses the server");
+    late.release();
     expectServerExit(expect);
 }
 
