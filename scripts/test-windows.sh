@@ -19,4 +19,6 @@ cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_6
 targets=()
 for target in ${ORVEX_WINDOWS_TARGETS:-}; do targets+=(--target "$target"); done
 cmake --build "$build" -j "$(nproc)" "${targets[@]}"
-ctest --test-dir "$build" --output-on-failure "$@"
+# Wine's activation of local servers still fails a client now and then (about one in a thousand in
+# the cold start test, whose log then names the error): a test that fails is run once more.
+ctest --test-dir "$build" --output-on-failure --repeat until-pass:2 "$@"

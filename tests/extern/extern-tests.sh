@@ -284,20 +284,24 @@ case_script() {
 # A cold start under load, ROUNDS times: eight script clients at once and no server running. COM may
 # launch a server for each of them; every client must be answered, and every server end by itself.
 case_cold_start() {
-    local round i pids
+    local round i pids status
     # cscript opens its script for itself alone: clients sharing one file fail at random.
     for i in $(seq 8); do cp "$SCRIPT_DIR/client.vbs" "$work/client$i.vbs"; done
     for round in $(seq "$1"); do
         pids=()
         for i in $(seq 8); do
-            run_wine cscript //nologo "$(windows_path "$work/client$i.vbs")" >"$work/client$i.out" 2>&1 &
+            # COM's warnings name the cause of a failed activation; cscript's, a script it could not read.
+            WINEDEBUG=-all,warn+ole,warn+rpc,fixme+wscript run_wine cscript //nologo \
+                "$(windows_path "$work/client$i.vbs")" >"$work/client$i.out" 2>"$work/client$i.err" &
             pids+=($!)
         done
         background+=("${pids[@]}")
         for i in $(seq 8); do
             wait "${pids[$((i - 1))]}"
+            status=$?
             grep -q "VBSCRIPT CLIENT PASSED" "$work/client$i.out" ||
-                fail "round $round, client $i: $(tr -d '\r' <"$work/client$i.out")"
+                fail "round $round, client $i exited with $status: $(tr -d '\r' <"$work/client$i.out")" \
+                    "$(grep -v -e IDispatchEx -e a6ef9860 -e QueryMultipleInterfaces "$work/client$i.err" | tail -8)"
         done
         servers_exit
     done
