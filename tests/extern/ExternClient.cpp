@@ -355,7 +355,8 @@ void soak(Expect& expect, int calls) {
     if (!expect.that(server && measure(servers[0], server, start), "measure the server")) return;
 
     const DWORD timeoutMs = 60000 + 40 * static_cast<DWORD>(calls);
-    runClients(expect, clients, L"soak-client " + std::to_wstring(std::max(calls / 5, 50)), timeoutMs);
+    // Long enough for each client to pass a couple of megabyte calls: the heap then has its working size.
+    runClients(expect, clients, L"soak-client " + std::to_wstring(std::max(calls / 5, 250)), timeoutMs);
     measure(servers[0], server, before);
     auto begin = std::chrono::steady_clock::now();
     runClients(expect, clients, L"soak-client " + std::to_wstring(calls), timeoutMs);
