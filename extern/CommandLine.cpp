@@ -11,6 +11,7 @@ Switch findSwitch(const wchar_t* commandLine) {
         {L"UnregServer", Switch::UnregServer},
         {L"RegServer", Switch::RegServer},
         {L"Service", Switch::Service},
+        {L"Embedding", Switch::Embedding},
     };
     for (const wchar_t* c = commandLine; c && *c; ++c) {
         if (*c != L'-' && *c != L'/') continue;

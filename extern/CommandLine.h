@@ -1,7 +1,8 @@
 // The switches OrvexExtern acts on.
 #pragma once
 
-enum class Switch { None, UnregServer, RegServer, Service };
+// Embedding is what COM adds to the command line of a local server it launches.
+enum class Switch { None, UnregServer, RegServer, Service, Embedding };
 
 // Scans the whole command line, program path included, for '-' and '/'; a switch is the text after
 // one of them up to the end of the line, compared without regard to case. So only a switch that is

@@ -39,6 +39,10 @@ const ExternTypeInfo& externTypeInfo() {
 
 } // namespace
 
+HRESULT Extern::loadTypeInfo() {
+    return externTypeInfo().status;
+}
+
 HRESULT Extern::create(IUnknown* outer, ServerLock& serverLock, REFIID iid, void** object) {
     *object = nullptr;
     auto* created = new (std::nothrow) Extern(outer, serverLock);

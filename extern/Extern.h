@@ -15,6 +15,10 @@ class Extern final : public IExtern {
     // aggregated, and iid must be IUnknown (the class object checks this).
     static HRESULT create(IUnknown* outer, ServerLock& serverLock, REFIID iid, void** object);
 
+    // Loads, once per process, the type information behind IDispatch, so that a server can have it
+    // before it takes clients; its status.
+    static HRESULT loadTypeInfo();
+
     Extern(const Extern&) = delete;
     Extern& operator=(const Extern&) = delete;
 

@@ -7,6 +7,7 @@
 #include "extern/AppIdKey.h"
 #include "extern/ComSecurity.h"
 #include "extern/CommandLine.h"
+#include "extern/Extern.h"
 #include "extern/ResourceIds.h"
 #include "extern/ServerRegistration.h"
 
@@ -35,10 +36,12 @@ int ServerModule::main(const wchar_t* commandLine) {
         return registration.registerServer(false);
     case Switch::Service:
         return registration.registerServer(true);
+    case Switch::Embedding:
+        return start(true);
     case Switch::None:
         break;
     }
-    return start();
+    return start(false);
 }
 
 void ServerModule::lock() {
@@ -46,11 +49,16 @@ void ServerModule::lock() {
 }
 
 void ServerModule::unlock() {
-    // The last release arrives on the main thread, but LockServer calls need not.
-    if (--lockCount_ == 0 && !serviceMode_) PostThreadMessageW(mainThreadId_, WM_QUIT, 0, 0);
+    if (--lockCount_ != 0) return;
+    idleSince_ = GetTickCount();
+    idleShutdownArmed_ = true;
+    // The last release arrives on the main thread, but LockServer calls need not: wake the loop so
+    // that it starts counting the delay.
+    PostThreadMessageW(mainThreadId_, WM_NULL, 0, 0);
 }
 
-int ServerModule::start() {
+int ServerModule::start(bool startedByCom) {
+    idleShutdownArmed_ = startedByCom;
     AppIdKey key;
     LONG opened = key.open(KEY_READ);
     if (opened != ERROR_SUCCESS) return opened;
@@ -112,17 +120,60 @@ void ServerModule::run() {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     ComSecurity security;
     security.initialize();
+    // Suspended until everything a client needs is in place, so that no activation request reaches
+    // a server that cannot answer it yet.
     CoRegisterClassObject(CLSID_Extern, &classFactory_, CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER,
-                          REGCLS_MULTIPLEUSE, &classCookie_);
+                          REGCLS_MULTIPLEUSE | REGCLS_SUSPENDED, &classCookie_);
+    HRESULT typeInfo = Extern::loadTypeInfo();
+    if (FAILED(typeInfo))
+        log_.write(L"Type library not loaded: 0x%08lx", static_cast<unsigned long>(typeInfo));
+    idleSince_ = GetTickCount();
+    CoResumeClassObjects();
     log_.write(L"Service started");
     if (serviceMode_) reportState(SERVICE_RUNNING);
 
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0)
-        DispatchMessageW(&message);
+    serve();
 
     CoRevokeClassObject(classCookie_);
     CoUninitialize();
+}
+
+// The message loop: calls to the objects arrive as window messages. It ends on the quit message or,
+// in a local server, once the shutdown delay has passed without locks.
+void ServerModule::serve() {
+    for (;;) {
+        DWORD wait = INFINITE;
+        if (!serviceMode_ && idleShutdownArmed_ && lockCount_ == 0) {
+            DWORD idle = GetTickCount() - idleSince_;
+            if (idle >= shutdownDelayMs) {
+                if (stillIdleAfterSuspending()) return;
+                continue;
+            }
+            wait = shutdownDelayMs - idle;
+        }
+        MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (!dispatchWaitingMessages()) return;
+    }
+}
+
+// Dispatches what the queue holds now; false on the quit message.
+bool ServerModule::dispatchWaitingMessages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) return false;
+        DispatchMessageW(&message);
+    }
+    return true;
+}
+
+// Stops COM from handing the class object to new clients, then serves the requests already on their
+// way. A client among them keeps the server, which then takes new clients again.
+bool ServerModule::stillIdleAfterSuspending() {
+    CoSuspendClassObjects();
+    if (!dispatchWaitingMessages()) return true;
+    if (lockCount_ == 0 && GetTickCount() - idleSince_ >= shutdownDelayMs) return true;
+    CoResumeClassObjects();
+    return false;
 }
 
 void ServerModule::reportState(DWORD state) {

@@ -13,11 +13,12 @@ std::string narrow(const std::wstring& text) {
     return result;
 }
 
-void Expect::that(bool holds, const std::string& what) {
-    if (holds) return;
+bool Expect::that(bool holds, const std::string& what) {
+    if (holds) return true;
     ++failures_;
     std::printf("FAIL %s\n", what.c_str());
     std::fflush(stdout);
+    return false;
 }
 
 bool Expect::succeeded(HRESULT result, const std::string& what) {

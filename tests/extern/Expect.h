@@ -8,8 +8,8 @@
 
 class Expect {
   public:
-    // A check that holds, or a printed failure.
-    void that(bool holds, const std::string& what);
+    // A check that holds, or a printed failure; whether it held.
+    bool that(bool holds, const std::string& what);
     // The call succeeded; prints the HRESULT otherwise.
     bool succeeded(HRESULT result, const std::string& what);
     // Two texts are equal.

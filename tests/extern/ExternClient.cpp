@@ -3,7 +3,10 @@
 #include <windows.h>
 
 #include <objbase.h>
+#include <psapi.h>
+#include <winternl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cwchar>
@@ -33,7 +36,7 @@ void expectAnswer(Expect& expect, const ExternObject& object, const InvokeArgume
 }
 
 // The class by its identifier and by both ProgIDs, each through the vtable and through IDispatch by
-// name and by dispatch id; then the server must end after the last release.
+// name and by dispatch id; then the server must outlast the last release briefly, and end.
 void activation(Expect& expect) {
     const wchar_t* progIds[] = {L"Orvex.Extern", L"Orvex.Extern.1"};
     ExternObject objects[3];
@@ -68,8 +71,16 @@ void activation(Expect& expect) {
         expect.that(IsEqualIID(attributes->guid, IID_IExtern), "type information is IExtern's");
         info->ReleaseTypeAttr(attributes);
     }
+    std::vector<DWORD> server = ServerProcesses().running();
     for (ExternObject& object : objects)
         object.release();
+    // The server waits a while after its last release: a client that comes then reuses it.
+    Sleep(500);
+    ExternObject late;
+    expect.succeeded(late.create(CLSID_Extern), "CoCreateInstance after the last release");
+    expect.that(ServerProcesses().running() == server,
+                "a client soon after the last release reuses the server");
+    late.release();
     expectServerExit(expect);
 }
 
@@ -177,23 +188,17 @@ HANDLE startClient(const std::wstring& arguments) {
     return process.hProcess;
 }
 
-// Client processes calling at once, all served by one server, which ends after the last of them.
-// This process starts the server first: Wine starts one server per client that finds none
-// registered, and the ones that never get an object would run on.
-void parallelLoad(Expect& expect, int clients, const std::wstring& calls) {
-    ExternObject holder;
-    if (!expect.succeeded(holder.create(CLSID_Extern), "CoCreateInstance")) return;
+// Runs copies of this program with the given arguments at once and waits for them; each must pass.
+void runClients(Expect& expect, int clients, const std::wstring& arguments, DWORD timeoutMs) {
     std::vector<HANDLE> processes;
     for (int i = 0; i < clients; ++i) {
-        HANDLE process = startClient(L"load " + calls);
+        HANDLE process = startClient(arguments);
         expect.that(process != nullptr, "start client " + std::to_string(i));
         if (process) processes.push_back(process);
     }
-    constexpr DWORD clientTimeoutMs = 120000;
     DWORD waited =
-        WaitForMultipleObjects(static_cast<DWORD>(processes.size()), processes.data(), TRUE, clientTimeoutMs);
-    expect.that(waited != WAIT_TIMEOUT,
-                "clients still running after " + std::to_string(clientTimeoutMs) + " ms");
+        WaitForMultipleObjects(static_cast<DWORD>(processes.size()), processes.data(), TRUE, timeoutMs);
+    expect.that(waited != WAIT_TIMEOUT, "clients still running after " + std::to_string(timeoutMs) + " ms");
     for (HANDLE process : processes) {
         DWORD exitCode = 0;
         GetExitCodeProcess(process, &exitCode);
@@ -201,9 +206,173 @@ void parallelLoad(Expect& expect, int clients, const std::wstring& calls) {
         if (waited == WAIT_TIMEOUT) TerminateProcess(process, 1);
         CloseHandle(process);
     }
+}
+
+// Client processes calling at once, all served by one server, which ends after the last of them.
+// This process starts the server first, so that the clients find it registered: against none, Wine
+// launches one server per client (the cold start, tested on its own).
+void parallelLoad(Expect& expect, int clients, const std::wstring& calls) {
+    ExternObject holder;
+    if (!expect.succeeded(holder.create(CLSID_Extern), "CoCreateInstance")) return;
+    runClients(expect, clients, L"load " + calls, 120000);
     expect.that(ServerProcesses().running().size() == 1, "one server process serves every client");
     holder.release();
     expectServerExit(expect);
+}
+
+// One call of a soak client and its answer.
+struct SoakCall {
+    const wchar_t* operationName = L"<+>";
+    std::wstring left, right, answer;
+    bool nullLeft = false;
+
+    InvokeArguments arguments() const {
+        return {L"String", operationName, nullLeft ? nullptr : left.c_str(), right.c_str()};
+    }
+};
+
+// The n-th call of a soak client: numbers, concatenation outside ASCII, null texts and lengths in
+// turn, and now and then a megabyte each way. n differs between clients, so that an answer that
+// reached the wrong client would be wrong.
+SoakCall soakCall(int n, const std::wstring& megabyte) {
+    SoakCall call;
+    std::wstring number = std::to_wstring(n);
+    if (n % 125 == 62) {
+        call.left = megabyte;
+        call.right = L"<" + number + L">";
+        call.answer = megabyte.substr(0, megabyte.size() - 1) + number + L">";
+        return call;
+    }
+    switch (n % 4) {
+    case 0:
+        call.left = L"<" + number + L">";
+        call.right = L"<" + std::to_wstring(7 * n - 3) + L">";
+        call.answer = L"<" + std::to_wstring(8 * n - 3) + L">";
+        break;
+    case 1:
+        call.operationName = L"<append>";
+        call.left = L"<\u00e9" + number + L">";
+        call.right = L"<\u20ac\u00fc>";
+        call.answer = L"<\u00e9" + number + L"\u20ac\u00fc>";
+        break;
+    case 2:
+        call.nullLeft = true;
+        call.right = L"<x" + number + L">";
+        call.answer = call.right;
+        break;
+    default:
+        call.operationName = L"<length>";
+        call.left = L"<" + number + L"\u00e9>";
+        call.answer = L"<" + std::to_wstring(number.size() + 1) + L">";
+    }
+    return call;
+}
+
+// One soak client: calls, every other one through IDispatch, each answer checked.
+void soakClient(Expect& expect, int calls) {
+    ExternObject object;
+    if (!expect.succeeded(object.create(CLSID_Extern), "CoCreateInstance")) return;
+    const std::wstring megabyte = L"<" + std::wstring(1 << 20, L'x') + L">";
+    const int first = static_cast<int>(GetCurrentProcessId() % 1000) * 20000;
+    int wrong = 0;
+    for (int i = 0; i < calls && wrong < 10; ++i) {
+        SoakCall call = soakCall(first + i, megabyte);
+        std::wstring got;
+        HRESULT status =
+            i % 2 ? object.dispatch(1, call.arguments(), got) : object.call(call.arguments(), got);
+        if (SUCCEEDED(status) && got == call.answer) continue;
+        ++wrong;
+        expect.equal(got, call.answer, "call " + std::to_string(first + i) + " (" + narrow(call.left) + ")");
+        expect.succeeded(status, "call " + std::to_string(first + i));
+    }
+}
+
+// The system's list of open handles, in the form the extended query gives (not in the SDK headers).
+struct HandleEntry {
+    void* object;
+    ULONG_PTR processId;
+    ULONG_PTR handle;
+    ULONG grantedAccess;
+    USHORT creatorBackTraceIndex;
+    USHORT objectTypeIndex;
+    ULONG attributes;
+    ULONG reserved;
+};
+struct HandleList {
+    ULONG_PTR count;
+    ULONG_PTR reserved;
+    HandleEntry entries[1];
+};
+constexpr auto systemExtendedHandleInformation = static_cast<SYSTEM_INFORMATION_CLASS>(64);
+constexpr NTSTATUS statusInfoLengthMismatch = static_cast<NTSTATUS>(0xC0000004);
+
+// The handles a process holds, counted in the system's list: Wine keeps no count per process.
+bool countHandles(DWORD processId, DWORD& count) {
+    std::vector<BYTE> buffer(1 << 20);
+    ULONG needed = 0;
+    NTSTATUS status;
+    while ((status = NtQuerySystemInformation(systemExtendedHandleInformation, buffer.data(),
+                                              static_cast<ULONG>(buffer.size()), &needed)) ==
+           statusInfoLengthMismatch)
+        buffer.resize(std::max<std::size_t>(needed, 2 * buffer.size()));
+    if (status < 0) return false;
+    const auto* list = reinterpret_cast<const HandleList*>(buffer.data());
+    count = static_cast<DWORD>(
+        std::count_if(list->entries, list->entries + list->count,
+                      [&](const HandleEntry& entry) { return entry.processId == processId; }));
+    return true;
+}
+
+// What a leak in the server would make grow, read from outside the server.
+struct Footprint {
+    DWORD handles = 0;
+    SIZE_T privateBytes = 0;
+};
+
+bool measure(DWORD processId, HANDLE process, Footprint& footprint) {
+    // The commit charge: the private bytes (Wine leaves PrivateUsage at 0 but fills this).
+    PROCESS_MEMORY_COUNTERS memory{};
+    if (!countHandles(processId, footprint.handles) || !GetProcessMemoryInfo(process, &memory, sizeof memory))
+        return false;
+    footprint.privateBytes = memory.PagefileUsage;
+    return true;
+}
+
+// Eight soak clients of calls each at once against one server, local or the service, which this
+// process holds throughout: after a warm-up round, the server's handles and private bytes must end
+// where they began, give or take a small bound. Whether the server then ends is the caller's test.
+void soak(Expect& expect, int calls) {
+    constexpr int clients = 8;
+    constexpr DWORD handleBound = 16;
+    constexpr SIZE_T privateBytesBound = 4 << 20;
+    ExternObject holder;
+    if (!expect.succeeded(holder.create(CLSID_Extern), "CoCreateInstance")) return;
+    std::vector<DWORD> servers = ServerProcesses().running();
+    if (!expect.that(servers.size() == 1, std::to_string(servers.size()) + " server processes, want 1"))
+        return;
+    HANDLE server = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, servers[0]);
+    Footprint start, before, after;
+    if (!expect.that(server && measure(servers[0], server, start), "measure the server")) return;
+
+    const DWORD timeoutMs = 60000 + 40 * static_cast<DWORD>(calls);
+    // Long enough for each client to pass a couple of megabyte calls: the heap then has its working size.
+    runClients(expect, clients, L"soak-client " + std::to_wstring(std::max(calls / 5, 250)), timeoutMs);
+    measure(servers[0], server, before);
+    auto begin = std::chrono::steady_clock::now();
+    runClients(expect, clients, L"soak-client " + std::to_wstring(calls), timeoutMs);
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+    // The connections of the clients that just ended close in the server's own time.
+    Sleep(500);
+    measure(servers[0], server, after);
+    CloseHandle(server);
+
+    std::printf("%d clients x %d calls in %.1f s (%.0f calls/s); server handles %lu, %lu after warm-up, %lu "
+                "after; private bytes %zu, %zu after warm-up, %zu after\n",
+                clients, calls, seconds, clients * calls / seconds, start.handles, before.handles,
+                after.handles, start.privateBytes, before.privateBytes, after.privateBytes);
+    expect.that(after.handles <= before.handles + handleBound, "the server's handles grew");
+    expect.that(after.privateBytes <= before.privateBytes + privateBytesBound,
+                "the server's private bytes grew");
 }
 
 // The identifiers of the type library, the AppID, IExtern and Extern differ only in the first
@@ -294,6 +463,10 @@ int run(const std::wstring& command, const wchar_t* argument) {
         load(expect, argument ? std::wcstol(argument, nullptr, 10) : 1000);
     } else if (command == L"parallel-load") {
         parallelLoad(expect, 4, argument ? argument : L"1000");
+    } else if (command == L"soak") {
+        soak(expect, argument ? std::wcstol(argument, nullptr, 10) : 500);
+    } else if (command == L"soak-client" && argument) {
+        soakClient(expect, std::wcstol(argument, nullptr, 10));
     } else if (command == L"identifiers") {
         identifierFamily(expect);
     } else if (command == L"resources" && argument) {

@@ -50,7 +50,7 @@ void commandLine(Expect& expect) {
         {L"\"Z:\\build-win\\OrvexExtern.exe\" -Service", Switch::Service}, // a '-' in the path is no switch
         {L"OrvexExtern.exe -RegServer -x", Switch::None},                  // only the last thing on the line
         {L"OrvexExtern.exe -RegServer ", Switch::None},
-        {L"OrvexExtern.exe -Embedding", Switch::None},
+        {L"OrvexExtern.exe -Embedding", Switch::Embedding},
         {L"OrvexExtern.exe", Switch::None},
         {L"Z:\\x\\-Service", Switch::Service}, // the scan covers the program path too
     };
