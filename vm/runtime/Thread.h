@@ -31,7 +31,7 @@ class Thread {
 
     // The innermost binding of name. Constant time whatever the stack's depth.
     Reference* lookup(const Symbol& name) const { return index_.lookup(name); }
-    // The same for a text that may never have been a name, such as an operation's answer.
+    // The same by text, for tests and tools: a text never made a symbol is bound to nothing.
     Reference* lookup(std::string_view text) const {
         const Symbol* name = SymbolTable::instance().find(text);
         return name ? lookup(*name) : nullptr;
