@@ -32,10 +32,8 @@ void PrintPrimitiveStringObject::execute(Thread& thread, const Symbol& receiverN
                                          const Symbol&, const ParameterList&) {
     Object* object = boundObject(thread, receiverName);
     if (!object) return;
-    Member* id = object->lookupMember(names::id);
-    StringObject* text = id ? id->target->asStringObject() : nullptr;
+    const Symbol* text = identifierText(object, IdLookup::Inherited);
     OrvexOutput* output = thread.pool() ? thread.pool()->output() : nullptr;
     if (!text || !output) return;
-    output->print(&text->symbol() == &names::newline ? std::string_view("\n")
-                                                     : std::string_view(text->text()));
+    output->print(text == &names::newline ? std::string_view("\n") : std::string_view(text->text));
 }

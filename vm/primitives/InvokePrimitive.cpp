@@ -10,9 +10,8 @@ namespace {
 // The text a parameter passes: the identifier text of what it denotes, inherited if need be.
 const std::string* parameterText(Thread& thread, const Symbol& name, Object* stringPrototype) {
     Object* object = resolveName(thread, name, stringPrototype, literals::invokeOperand);
-    Member* id = object ? object->lookupMember(names::id) : nullptr;
-    StringObject* text = id ? id->target->asStringObject() : nullptr;
-    return text ? &text->text() : nullptr;
+    const Symbol* text = object ? identifierText(object, IdLookup::Inherited) : nullptr;
+    return text ? &text->text : nullptr;
 }
 
 } // namespace

@@ -26,8 +26,8 @@ bool PrimitiveStringObject::beginResult(Thread& thread, const Symbol& resultName
     return true;
 }
 
-const Symbol* PrimitiveStringObject::identifierText(Object* object) {
-    Member* id = object->getId();
+const Symbol* identifierText(Object* object, IdLookup lookup) {
+    Member* id = lookup == IdLookup::Own ? object->getId() : object->lookupMember(names::id);
     StringObject* text = id ? id->target->asStringObject() : nullptr;
     return text ? &text->symbol() : nullptr;
 }

@@ -50,9 +50,12 @@ class PrimitiveStringObject : public StringObject {
     };
     static bool beginResult(Thread& thread, const Symbol& resultName, StringLookup stringLookup,
                             ResultCall& call);
-    // The text of an object's own <id> when that is a string object, or null.
-    static const Symbol* identifierText(Object* object);
 };
+
+// The text of an object's <id> when that is a string object, or null. <get>, <has> and <remove>
+// read the object's own <id>; <print> and <invoke> inherit one along <super>.
+enum class IdLookup { Own, Inherited };
+const Symbol* identifierText(Object* object, IdLookup lookup = IdLookup::Own);
 
 // A primitive that is still alive, or null.
 inline PrimitiveStringObject* asPrimitive(Object* object) {
