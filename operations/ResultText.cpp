@@ -41,7 +41,11 @@ std::string truthText(bool value) {
 }
 
 std::string integerNumberText(std::int64_t value) {
-    return "<" + std::to_string(value) + ">";
+    char buffer[24];
+    buffer[0] = '<';
+    char* end = std::to_chars(buffer + 1, buffer + sizeof buffer - 1, value).ptr;
+    *end++ = '>';
+    return std::string(buffer, end);
 }
 
 std::string doubleNumberText(double value) {

@@ -4,21 +4,30 @@
 #include "operations/Literals.h"
 #include "operations/ResultText.h"
 
+#include <cstdint>
+#include <optional>
+
 namespace operations {
 
 namespace {
 
-bool isNumeric(std::string_view text) {
-    return numberForm(text) != NumberForm::NotNumeric;
+template <class Number> std::string compareValues(Comparison comparison, Number a, Number b) {
+    return truthText(comparison == Comparison::Equal ? a == b : a < b);
 }
 
 } // namespace
 
 std::string compare(Comparison comparison, std::string_view left, std::string_view right) {
-    if (isNumeric(left) && isNumeric(right)) {
-        double a = floatValue(left);
-        double b = floatValue(right);
-        return truthText(comparison == Comparison::Equal ? a == b : a < b);
+    NumberForm leftForm = numberForm(left);
+    NumberForm rightForm = numberForm(right);
+    if (leftForm != NumberForm::NotNumeric && rightForm != NumberForm::NotNumeric) {
+        // Every 32-bit integer is exact as a double, so two of them compare alike either way.
+        if (leftForm == NumberForm::Integer && rightForm == NumberForm::Integer) {
+            std::optional<std::int32_t> a = integerValue(left);
+            std::optional<std::int32_t> b = integerValue(right);
+            if (a && b) return compareValues(comparison, *a, *b);
+        }
+        return compareValues(comparison, floatValue(left), floatValue(right));
     }
     // char_traits<char> orders bytes as unsigned char, and a proper prefix sorts first.
     return truthText(comparison == Comparison::Equal ? left == right : left < right);

@@ -36,7 +36,7 @@ TEST_F(ObjectTest, AddMemberKeepsTheFirstButCountsEveryOffer) {
     Object* second = make();
     EXPECT_TRUE(o->addMember("m", first));
     EXPECT_FALSE(o->addMember("m", second));
-    EXPECT_EQ(o->getMember("m")->target, first);
+    EXPECT_EQ(o->getMember("m")->target(), first);
     EXPECT_EQ(first->refCount(), 1);
     EXPECT_EQ(second->refCount(), 1); // the refused reference is never released
     o->setMember("m", first);
@@ -59,8 +59,8 @@ TEST_F(ObjectTest, InheritedLookupPrefersOwnMembersAndStopsAtOwnSuper) {
     parent->addMember("m", a);
     root->addMember("m", b);
     root->addMember("r", b);
-    EXPECT_EQ(child->lookupMember("m")->target, a);
-    EXPECT_EQ(child->lookupMember("r")->target, b);
+    EXPECT_EQ(child->lookupMember("m")->target(), a);
+    EXPECT_EQ(child->lookupMember("r")->target(), b);
     EXPECT_EQ(child->lookupMember("none"), nullptr);
     EXPECT_EQ(root->lookupMember("none"), nullptr);
     int before = parent->refCount();
@@ -77,7 +77,7 @@ TEST_F(ObjectTest, SuperCyclesEndTheWalk) {
     b->addMember("<super>", c);
     c->addMember("<super>", b);
     c->addMember("m", a);
-    EXPECT_EQ(a->lookupMember("m")->target, a);
+    EXPECT_EQ(a->lookupMember("m")->target(), a);
     EXPECT_EQ(a->lookupMember("none"), nullptr);
     EXPECT_EQ(a->findMemberOwner(intern("none")), nullptr);
     // A long chain into a long cycle still ends.
@@ -87,7 +87,7 @@ TEST_F(ObjectTest, SuperCyclesEndTheWalk) {
     chain[999]->addMember("<super>", chain[500]);
     EXPECT_EQ(chain[0]->lookupMember("none"), nullptr);
     chain[700]->addMember("deep", a);
-    EXPECT_EQ(chain[0]->lookupMember("deep")->target, a);
+    EXPECT_EQ(chain[0]->lookupMember("deep")->target(), a);
 }
 
 TEST_F(ObjectTest, WalksByKeyAndByTarget) {
@@ -98,12 +98,12 @@ TEST_F(ObjectTest, WalksByKeyAndByTarget) {
     o->addMember("a", x);
     o->addMember("b", y);
     o->addMember("c", x);
-    EXPECT_EQ(o->firstMember()->target, x);
-    EXPECT_EQ(o->memberAfterKey(intern("a"))->target, y);
+    EXPECT_EQ(o->firstMember()->target(), x);
+    EXPECT_EQ(o->memberAfterKey(intern("a"))->target(), y);
     EXPECT_EQ(o->memberAfterKey(intern("c")), nullptr);
     EXPECT_EQ(o->memberAfterKey(intern("zz")), nullptr);
     EXPECT_EQ(o->findMemberByTarget(y), o->getMember("b"));
-    EXPECT_EQ(o->memberAfterTarget(x)->target, y); // after the first holder of x
+    EXPECT_EQ(o->memberAfterTarget(x)->target(), y); // after the first holder of x
     EXPECT_EQ(o->memberAfterTarget(o), nullptr);
     o->removeMember("c");
     EXPECT_EQ(o->memberAfterTarget(y), nullptr);
@@ -113,11 +113,11 @@ TEST_F(ObjectTest, RegistryKeepsTheFirstObjectOfAKeyWithoutCountingIt) {
     Object* registry = makeRegistry();
     Object* first = make("key");
     Object* second = make("key");
-    EXPECT_EQ(registry->getMember("key")->target, first);
+    EXPECT_EQ(registry->getMember("key")->target(), first);
     EXPECT_NE(second, first);
     EXPECT_EQ(first->refCount(), 0);
     StringObject* text = Heap::instance().make<StringObject>("<t>");
-    EXPECT_EQ(registry->getMember("<t>")->target, text);
+    EXPECT_EQ(registry->getMember("<t>")->target(), text);
 }
 
 TEST_F(ObjectTest, SettingIdMovesTheRegistryEntry) {
@@ -128,8 +128,8 @@ TEST_F(ObjectTest, SettingIdMovesTheRegistryEntry) {
     o->addMember("<id>", oldName);
     o->setMember("<id>", newName);
     EXPECT_EQ(registry->getMember("old"), nullptr);
-    EXPECT_EQ(registry->getMember("new2")->target, newName); // first key wins over the move
-    EXPECT_EQ(o->getId()->target, newName);
+    EXPECT_EQ(registry->getMember("new2")->target(), newName); // first key wins over the move
+    EXPECT_EQ(o->getId()->target(), newName);
     EXPECT_EQ(oldName->refCount(), 0);
 }
 

@@ -29,16 +29,16 @@ TEST_F(WorldTest, ObjectsMembersAndCounts) {
     EXPECT_EQ(global("System")->refCount(), 1);
     EXPECT_EQ(keysOf(global("System")), (std::vector<std::string>{"<id>", "<objects>", "<super>"}));
     for (const char* name : {"<nil>", "<String>", "<Extern>", "<System>"}) EXPECT_EQ(global(name)->refCount(), 3);
-    Object* registry = global("System")->getMember("<objects>")->target;
+    Object* registry = global("System")->getMember("<objects>")->target();
     EXPECT_EQ(registry->refCount(), 2);
     EXPECT_EQ(registry->memberCount(), 9u + 15u + 2u);
     for (const char* name : {"nil", "<nil>", "String", "<String>", "Extern", "<Extern>", "System", "<System>"})
-        EXPECT_EQ(registry->getMember(name)->target, global(name));
-    Object* print = nil->getMember("<print>")->target;
-    EXPECT_EQ(registry->getMember("print")->target, print);
+        EXPECT_EQ(registry->getMember(name)->target(), global(name));
+    Object* print = nil->getMember("<print>")->target();
+    EXPECT_EQ(registry->getMember("print")->target(), print);
     EXPECT_EQ(print->refCount(), 2);
     EXPECT_EQ(print->asStringObject()->text(), "print");
-    EXPECT_EQ(global("Extern")->getMember("<invoke>")->target->asStringObject()->text(), "invoke");
+    EXPECT_EQ(global("Extern")->getMember("<invoke>")->target()->asStringObject()->text(), "invoke");
     EXPECT_EQ(pool_->globalContext().size(), 8u);
 }
 

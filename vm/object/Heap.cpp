@@ -15,8 +15,7 @@ Heap::~Heap() {
 void Heap::clear() {
     system_ = nullptr;
     for (Object* object : objects_)
-        object->kill();
-    for (Object* object : objects_)
         delete object;
     objects_.clear();
+    waiters_.clear();
 }

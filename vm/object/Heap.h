@@ -2,10 +2,12 @@
 // kills an object, so any reference left to it stays valid until the heap is cleared at exit.
 #pragma once
 
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
 class Object;
+class Thread;
 
 class Heap {
   public:
@@ -21,12 +23,18 @@ class Heap {
     Object* system() const { return system_; }
     void setSystem(Object* system) { system_ = system; }
 
-    // Frees every object. Members are dropped first so that no count is touched on freed memory.
+    // The threads suspended on an object by <enter>, last in first out. Few objects are ever
+    // entered, so the stacks are kept here rather than in every object.
+    std::vector<Thread*>& waitersOf(const Object* object) { return waiters_[object]; }
+    void dropWaiters(const Object* object) { waiters_.erase(object); }
+
+    // Frees every object. Counts are not kept up on the way: nothing reads them any more.
     void clear();
 
   private:
     Heap() = default;
     ~Heap();
     std::vector<Object*> objects_;
+    std::unordered_map<const Object*, std::vector<Thread*>> waiters_;
     Object* system_ = nullptr;
 };

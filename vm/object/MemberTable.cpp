@@ -1,102 +1,144 @@
-// Member tables: a small sorted array, or a tree once an object holds many members.
+// Member tables: members inside the table, a sorted array, or a tree once an object holds many.
 #include "vm/object/MemberTable.h"
 
 #include <algorithm>
+#include <cstring>
 
-MemberTable::Small::iterator MemberTable::findSmall(const Symbol& key) {
-    return std::find_if(small_.begin(), small_.end(),
-                        [&](const Entry& entry) { return entry.first == &key; });
+namespace {
+
+// Unsigned bytes, a proper prefix first: std::string's own order.
+bool keyBefore(const Symbol* a, const Symbol* b) {
+    return *a < *b;
+}
+
+} // namespace
+
+std::uint32_t MemberTable::indexOf(const Symbol& key) const {
+    const Entry* entries = array();
+    std::uint32_t i = 0;
+    while (i < size_ && entries[i].key != &key) ++i;
+    return i;
 }
 
 Member* MemberTable::findLarge(const Symbol& key) {
-    auto it = large_->find(TreeKey(&key));
-    return it == large_->end() ? nullptr : &it->second;
+    auto it = tree_->find(TreeKey(&key));
+    return it == tree_->end() ? nullptr : &it->second;
+}
+
+// Entries are plain words, so moving them is a copy of bytes.
+void MemberTable::grow() {
+    std::uint16_t capacity = static_cast<std::uint16_t>(capacity_ * 2);
+    auto* entries = static_cast<Entry*>(SmallAllocator::allocate(capacity * sizeof(Entry)));
+    std::memcpy(static_cast<void*>(entries), array(), size_ * sizeof(Entry));
+    if (mode_ == Mode::Array) SmallAllocator::release(heap_, capacity_ * sizeof(Entry));
+    heap_ = entries;
+    capacity_ = capacity;
+    mode_ = Mode::Array;
+}
+
+void MemberTable::moveToTree() {
+    auto* tree = new Tree();
+    for (std::uint32_t i = 0; i < size_; ++i)
+        tree->emplace(TreeKey(array()[i].key), array()[i].member);
+    clear();
+    tree_ = tree;
+    mode_ = Mode::Tree;
 }
 
 bool MemberTable::insert(const Symbol& key, Member member) {
-    if (large_) return large_->emplace(TreeKey(&key), member).second;
-    if (findSmall(key) != small_.end()) return false;
-    if (small_.size() < smallLimit) {
-        if (small_.empty()) small_.reserve(2); // <id> and <super>: what most objects ever hold
-        auto at =
-            std::lower_bound(small_.begin(), small_.end(), &key,
-                             [](const Entry& entry, const Symbol* k) { return ByText{}(entry.first, k); });
-        small_.emplace(at, &key, member);
-        return true;
+    if (mode_ == Mode::Tree) return tree_->emplace(TreeKey(&key), member).second;
+    if (indexOf(key) != size_) return false;
+    if (size_ == arrayLimit) {
+        moveToTree();
+        return tree_->emplace(TreeKey(&key), member).second;
     }
-    large_ = std::make_unique<Tree>();
-    for (const Entry& entry : small_)
-        large_->emplace(TreeKey(entry.first), entry.second);
-    small_.clear();
-    small_.shrink_to_fit();
-    return large_->emplace(TreeKey(&key), member).second;
+    if (size_ == capacity_) grow();
+    Entry* entries = array();
+    std::uint32_t at = size_;
+    while (at > 0 && keyBefore(&key, entries[at - 1].key)) {
+        entries[at] = entries[at - 1];
+        --at;
+    }
+    entries[at] = Entry{&key, member};
+    ++size_;
+    return true;
+}
+
+void MemberTable::removeAt(std::uint32_t at, Member& removed) {
+    Entry* entries = array();
+    removed = entries[at].member;
+    for (std::uint32_t i = at + 1; i < size_; ++i) entries[i - 1] = entries[i];
+    --size_;
 }
 
 bool MemberTable::erase(const Symbol& key, Member& removed) {
-    if (large_) {
-        auto it = large_->find(TreeKey(&key));
-        if (it == large_->end()) return false;
+    if (mode_ == Mode::Tree) {
+        auto it = tree_->find(TreeKey(&key));
+        if (it == tree_->end()) return false;
         removed = it->second;
-        large_->erase(it);
+        tree_->erase(it);
         return true;
     }
-    auto it = findSmall(key);
-    if (it == small_.end()) return false;
-    removed = it->second;
-    small_.erase(it);
+    std::uint32_t at = indexOf(key);
+    if (at == size_) return false;
+    removeAt(at, removed);
     return true;
 }
 
 bool MemberTable::popFirst(Member& removed) {
     if (empty()) return false;
-    if (large_) {
-        removed = large_->begin()->second;
-        large_->erase(large_->begin());
+    if (mode_ == Mode::Tree) {
+        removed = tree_->begin()->second;
+        tree_->erase(tree_->begin());
     } else {
-        removed = small_.front().second;
-        small_.erase(small_.begin());
+        removeAt(0, removed);
     }
     return true;
 }
 
 Member* MemberTable::first() {
     if (empty()) return nullptr;
-    return large_ ? &large_->begin()->second : &small_.front().second;
+    return mode_ == Mode::Tree ? &tree_->begin()->second : &array()[0].member;
 }
 
 Member* MemberTable::after(const Symbol& key) {
-    if (large_) {
-        auto it = large_->find(TreeKey(&key));
-        if (it == large_->end() || ++it == large_->end()) return nullptr;
+    if (mode_ == Mode::Tree) {
+        auto it = tree_->find(TreeKey(&key));
+        if (it == tree_->end() || ++it == tree_->end()) return nullptr;
         return &it->second;
     }
-    auto it = findSmall(key);
-    if (it == small_.end() || ++it == small_.end()) return nullptr;
-    return &it->second;
+    std::uint32_t at = indexOf(key);
+    return at + 1 < size_ ? &array()[at + 1].member : nullptr;
 }
 
 Member* MemberTable::findTarget(const Object* target) {
-    auto match = [&](auto& entries) -> Member* {
-        for (auto& entry : entries)
-            if (entry.second.target == target) return &entry.second;
+    if (mode_ == Mode::Tree) {
+        for (auto& [key, member] : *tree_)
+            if (member.target() == target) return &member;
         return nullptr;
-    };
-    return large_ ? match(*large_) : match(small_);
+    }
+    for (std::uint32_t i = 0; i < size_; ++i)
+        if (array()[i].member.target() == target) return &array()[i].member;
+    return nullptr;
 }
 
 Member* MemberTable::afterTarget(const Object* target) {
-    auto next = [&](auto& entries) -> Member* {
-        for (auto it = entries.begin(); it != entries.end(); ++it) {
-            if (it->second.target != target) continue;
-            return ++it == entries.end() ? nullptr : &it->second;
+    if (mode_ == Mode::Tree) {
+        for (auto it = tree_->begin(); it != tree_->end(); ++it) {
+            if (it->second.target() != target) continue;
+            return ++it == tree_->end() ? nullptr : &it->second;
         }
         return nullptr;
-    };
-    return large_ ? next(*large_) : next(small_);
+    }
+    for (std::uint32_t i = 0; i < size_; ++i)
+        if (array()[i].member.target() == target) return i + 1 < size_ ? &array()[i + 1].member : nullptr;
+    return nullptr;
 }
 
 void MemberTable::clear() {
-    small_.clear();
-    small_.shrink_to_fit();
-    large_.reset();
+    if (mode_ == Mode::Tree) delete tree_;
+    if (mode_ == Mode::Array) SmallAllocator::release(heap_, capacity_ * sizeof(Entry));
+    size_ = 0;
+    capacity_ = inlineCapacity;
+    mode_ = Mode::Inline;
 }

@@ -16,20 +16,35 @@
 class Object;
 
 // One member. Every member counts on its target except the object registry's entries, which are
-// registry references and leave the count alone.
-struct Member {
-    Object* target;
-    bool counted;
+// registry references and leave the count alone. The kind rides in the target pointer's low bit,
+// so a member is one word and the members of a small object fit inside the object.
+class Member {
+  public:
+    Member() = default;
+    Member(Object* target, bool counted)
+        : bits_(reinterpret_cast<std::uintptr_t>(target) | (counted ? 0u : uncountedBit)) {}
+    Object* target() const { return reinterpret_cast<Object*>(bits_ & ~uncountedBit); }
+    bool counted() const { return (bits_ & uncountedBit) == 0; }
+
+  private:
+    static constexpr std::uintptr_t uncountedBit = 1;
+    std::uintptr_t bits_ = 0;
 };
 
 class MemberTable {
   public:
-    // Keys are symbols, one per text, so the small array is searched by address: a few pointer
+    MemberTable() {}
+    ~MemberTable() { clear(); }
+    MemberTable(const MemberTable&) = delete;
+    MemberTable& operator=(const MemberTable&) = delete;
+
+    // Keys are symbols, one per text, so an array is searched by address: a few pointer
     // comparisons, inline, on the path of every lookup up a <super> chain.
     Member* find(const Symbol& key) {
-        if (large_) return findLarge(key);
-        for (auto& entry : small_)
-            if (entry.first == &key) return &entry.second;
+        if (mode_ == Mode::Tree) return findLarge(key);
+        Entry* entries = array();
+        for (std::uint32_t i = 0; i < size_; ++i)
+            if (entries[i].key == &key) return &entries[i].member;
         return nullptr;
     }
     // False, and nothing stored, when key is present.
@@ -44,26 +59,25 @@ class MemberTable {
     Member* findTarget(const Object* target);
     Member* afterTarget(const Object* target);
 
-    std::size_t size() const { return large_ ? large_->size() : small_.size(); }
+    std::size_t size() const { return mode_ == Mode::Tree ? tree_->size() : size_; }
     bool empty() const { return size() == 0; }
     void clear();
 
     // Visits (key symbol, member) in key order.
     template <class Visit> void forEach(Visit visit) const {
-        if (large_)
-            for (const auto& [key, member] : *large_)
+        if (mode_ == Mode::Tree)
+            for (const auto& [key, member] : *tree_)
                 visit(*key.symbol, member);
         else
-            for (const auto& [key, member] : small_)
-                visit(*key, member);
+            for (std::uint32_t i = 0; i < size_; ++i)
+                visit(*array()[i].key, array()[i].member);
     }
 
   private:
-    // Unsigned bytes, a proper prefix first: std::string's own order.
-    struct ByText {
-        bool operator()(const Symbol* a, const Symbol* b) const { return *a < *b; }
+    struct Entry {
+        const Symbol* key;
+        Member member;
     };
-    using Entry = std::pair<const Symbol*, Member>;
     // A tree key carries its symbol's first bytes, so a search through a large table compares keys
     // without visiting their symbols, which lie elsewhere in memory.
     struct TreeKey {
@@ -76,12 +90,27 @@ class MemberTable {
         }
     };
     using Tree = std::map<TreeKey, Member, std::less<>, SmallBlocks<std::pair<const TreeKey, Member>>>;
-    static constexpr std::size_t smallLimit = 16;
+    // Two members (<id> and <super>, what most objects ever hold) live in the table itself; up to
+    // sixteen in an array sorted by key text; more in a tree.
+    enum class Mode : std::uint8_t { Inline, Array, Tree };
+    static constexpr std::uint32_t inlineCapacity = 2;
+    static constexpr std::uint32_t arrayLimit = 16;
 
-    using Small = std::vector<Entry, SmallBlocks<Entry>>;
-    Small::iterator findSmall(const Symbol& key);
+    Entry* array() { return mode_ == Mode::Inline ? inline_ : heap_; }
+    const Entry* array() const { return mode_ == Mode::Inline ? inline_ : heap_; }
+    // The position of key in the array, or size_.
+    std::uint32_t indexOf(const Symbol& key) const;
     Member* findLarge(const Symbol& key);
+    void grow();
+    void moveToTree();
+    void removeAt(std::uint32_t at, Member& removed);
 
-    Small small_; // sorted by key text, used while large_ is null
-    std::unique_ptr<Tree> large_;
+    union {
+        Entry inline_[inlineCapacity];
+        Entry* heap_;
+        Tree* tree_;
+    };
+    std::uint32_t size_ = 0; // entries in the array (inline or on the heap)
+    std::uint16_t capacity_ = inlineCapacity;
+    Mode mode_ = Mode::Inline;
 };

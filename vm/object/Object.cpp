@@ -11,7 +11,7 @@ Object* currentRegistry() {
     Object* system = Heap::instance().system();
     if (!system) return nullptr;
     Member* objects = system->getMember(names::objects);
-    return objects ? objects->target : nullptr;
+    return objects ? objects->target() : nullptr;
 }
 
 // Walks a <super> chain and stops on a cycle. Brent's cycle finding needs no memory: by the time
@@ -23,8 +23,8 @@ template <class Visit> Object* walkSuperChain(Object* start, Visit visit) {
     for (;;) {
         if (visit(object)) return object;
         Member* super = object->getSuper();
-        if (!super || super->target == object) return nullptr;
-        object = super->target;
+        if (!super || super->target() == object) return nullptr;
+        object = super->target();
         if (object == saved) return nullptr;
         if (++length == power) {
             saved = object;
@@ -42,8 +42,10 @@ Object::Object(const Symbol& key) {
     if (Object* registry = currentRegistry()) registry->addRegistryMember(key, this);
 }
 
+// Only the heap frees objects, all at once, so the members' targets are going too: their counts
+// are not worth the visit.
 Object::~Object() {
-    releaseMembers();
+    if (waitedOn_) Heap::instance().dropWaiters(this);
 }
 
 Member* Object::getMember(std::string_view name) {
@@ -65,10 +67,10 @@ bool Object::insertMember(const Symbol& name, Object* target, bool counted) {
 
 // The end of a member's reference: a counted one lowers its target's count.
 void Object::dropMember(const Member& member) {
-    if (member.counted)
-        member.target->decrementRefCount();
+    if (member.counted())
+        member.target()->decrementRefCount();
     else
-        --member.target->registryEntries_;
+        --member.target()->registryEntries_;
 }
 
 bool Object::addMember(const Symbol& name, Object* target) {
@@ -82,12 +84,12 @@ bool Object::addRegistryMember(const Symbol& name, Object* target) {
 
 void Object::rekeyRegistryEntry(Object* newId) {
     Member* oldId = getId();
-    StringObject* oldText = oldId ? oldId->target->asStringObject() : nullptr;
+    StringObject* oldText = oldId ? oldId->target()->asStringObject() : nullptr;
     Object* registry = currentRegistry();
     if (!oldText || !registry) return;
     Member* entry = registry->getMember(oldText->symbol());
-    if (!entry || entry->counted) return; // a counted member under that key is the registry's own
-    Object* registered = entry->target;
+    if (!entry || entry->counted()) return; // a counted member under that key is the registry's own
+    Object* registered = entry->target();
     registry->removeMember(oldText->symbol());
     if (StringObject* newText = newId->asStringObject())
         registry->addRegistryMember(newText->symbol(), registered);
@@ -110,7 +112,7 @@ void Object::removeMember(const Symbol& name) {
 
 bool Object::isOwnSuper() {
     Member* super = getSuper();
-    return super && super->target == this;
+    return super && super->target() == this;
 }
 
 Member* Object::lookupMember(const Symbol& name) {
@@ -153,15 +155,20 @@ void Object::unlockTwoPoints() {
 
 bool Object::enter(Thread* thread) {
     if (dead_) return false;
-    if (!waiters_) waiters_ = std::make_unique<std::vector<Thread*>>();
-    waiters_->push_back(thread);
+    Heap::instance().waitersOf(this).push_back(thread);
+    waitedOn_ = true;
     return true;
 }
 
 Thread* Object::exit() {
-    if (dead_ || !waiters_ || waiters_->empty()) return nullptr;
-    Thread* thread = waiters_->back();
-    waiters_->pop_back();
+    if (dead_ || !waitedOn_) return nullptr;
+    std::vector<Thread*>& waiters = Heap::instance().waitersOf(this);
+    Thread* thread = waiters.back();
+    waiters.pop_back();
+    if (waiters.empty()) {
+        Heap::instance().dropWaiters(this);
+        waitedOn_ = false;
+    }
     return thread;
 }
 
@@ -174,7 +181,8 @@ void Object::releaseMembers() {
     while (members_.popFirst(member))
         dropMember(member);
     members_.clear();
-    waiters_.reset();
+    if (waitedOn_) Heap::instance().dropWaiters(this);
+    waitedOn_ = false;
 }
 
 void Object::kill() {

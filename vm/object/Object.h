@@ -106,10 +106,10 @@ class Object : public SmallObject {
     void rekeyRegistryEntry(Object* newId);
     void releaseMembers();
 
-    std::int32_t refCount_ = 0;
     bool twoPointsLocked_ = false;
     bool dead_ = false;
+    bool waitedOn_ = false; // the heap keeps a stack of waiting threads for this object
+    std::int32_t refCount_ = 0;
     std::uint32_t registryEntries_ = 0;
     MemberTable members_;
-    std::unique_ptr<std::vector<Thread*>> waiters_; // rarely used: made by the first enter
 };

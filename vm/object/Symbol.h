@@ -7,13 +7,12 @@
 #include <deque>
 #include <string>
 #include <string_view>
-#include <unordered_map>
-
-#include "vm/object/SmallAllocator.h"
+#include <vector>
 
 struct Symbol {
     std::string text;
     std::uint32_t id; // dense from 0, in the order the symbols were made
+    std::uint32_t hash;
     // The first eight bytes, big-endian, zero-padded: comparing two prefixes orders most pairs of
     // texts without reading them (the registry is a tree of many thousand texts).
     std::uint64_t prefix;
@@ -36,11 +35,14 @@ class SymbolTable {
     std::size_t size() const { return symbols_.size(); }
 
   private:
-    SymbolTable() = default;
-    // Views into the symbols' own texts.
-    std::unordered_map<std::string_view, const Symbol*, std::hash<std::string_view>, std::equal_to<>,
-                       SmallBlocks<std::pair<const std::string_view, const Symbol*>>>
-        byText_;
+    SymbolTable();
+    // The slot that holds text, or the empty slot where it would go.
+    std::size_t slotOf(std::string_view text, std::uint32_t hash) const;
+    void rehash();
+
+    // Open addressing, a power of two in size and at most half full: a lookup is one hash of the
+    // text and, nearly always, one comparison.
+    std::vector<const Symbol*> slots_;
     std::deque<Symbol> symbols_; // never moved once made
 };
 

@@ -32,13 +32,14 @@ void InvokePrimitiveStringObject::execute(Thread& thread, const Symbol&, const S
     Object* nilNow = boundObject(thread, names::nil);
     if (!thread.lookup(resultName) && !nilNow) return;
     ReferenceHandle result = resolveTarget(thread, resultName, nilNow ? nilNow : nil);
-    // An answer that was never a symbol is bound to nothing: only then is it made one.
-    const Symbol* answerName = SymbolTable::instance().find(answer);
+    // A literal answer is made a symbol at once, since it names a literal if nothing else; any
+    // other answer that was never a symbol is bound to nothing.
+    bool literal = isStringLiteral(answer);
+    const Symbol* answerName = literal ? &intern(answer) : SymbolTable::instance().find(answer);
     if (Reference* named = answerName ? thread.lookup(*answerName) : nullptr)
         result->rebind(named->target());
-    else if (isStringLiteral(answer))
-        result->rebind(
-            makeLiteral(thread, answerName ? *answerName : intern(answer), string, literals::invokeAnswer));
+    else if (literal)
+        result->rebind(makeLiteral(thread, *answerName, string, literals::invokeAnswer));
     else
         result->rebind(nil);
 }

@@ -9,7 +9,7 @@ void FirstKeyPrimitiveStringObject::execute(Thread& thread, const Symbol& receiv
     ResultCall call;
     if (!object || !beginResult(thread, resultName, StringLookup::AfterResult, call)) return;
     Member* first = object->firstMember();
-    call.result->rebind(first ? first->target : call.nil);
+    call.result->rebind(first ? first->target() : call.nil);
 }
 
 // Key mode for a literal: the member after that key. Value mode for a name: the member after
@@ -29,7 +29,7 @@ void NextKeyPrimitiveStringObject::execute(Thread& thread, const Symbol& receive
             next = object->memberAfterTarget(value);
         }
     }
-    call.result->rebind(next ? next->target : call.nil);
+    call.result->rebind(next ? next->target() : call.nil);
 }
 
 void GetRefCountPrimitiveStringObject::execute(Thread& thread, const Symbol& receiverName, const Symbol&,

@@ -15,9 +15,9 @@ void unregister(Object* object) {
     Object* system = Heap::instance().system();
     Member* objects = system ? system->getMember(names::objects) : nullptr;
     if (!objects || object->registryEntries() == 0) return;
-    Object* registry = objects->target;
+    Object* registry = objects->target();
     auto isEntryOf = [object](const Member* member) {
-        return member && !member->counted && member->target == object;
+        return member && !member->counted() && member->target() == object;
     };
     if (StringObject* string = object->asStringObject())
         if (isEntryOf(registry->getMember(string->symbol()))) registry->removeMember(string->symbol());
@@ -80,7 +80,7 @@ void GetPrimitiveStringObject::execute(Thread& thread, const Symbol& receiverNam
     const Symbol* keyText = identifierText(key);
     Object* object = boundObject(thread, receiverName);
     Member* member = keyText && object ? object->lookupMember(*keyText) : nullptr;
-    call.result->rebind(member ? member->target : call.nil);
+    call.result->rebind(member ? member->target() : call.nil);
 }
 
 void HasPrimitiveStringObject::execute(Thread& thread, const Symbol& receiverName, const Symbol&,

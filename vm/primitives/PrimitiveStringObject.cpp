@@ -28,6 +28,6 @@ bool PrimitiveStringObject::beginResult(Thread& thread, const Symbol& resultName
 
 const Symbol* identifierText(Object* object, IdLookup lookup) {
     Member* id = lookup == IdLookup::Own ? object->getId() : object->lookupMember(names::id);
-    StringObject* text = id ? id->target->asStringObject() : nullptr;
+    StringObject* text = id ? id->target()->asStringObject() : nullptr;
     return text ? &text->symbol() : nullptr;
 }

@@ -25,7 +25,7 @@ void MemberEvaluationStatement::callMethod(const Message& message, CallMode mode
                                            std::optional<Reference*> result) const {
     Member* codeMember = message.member->getMember(mode == CallMode::Synchronous ? names::synchronousCode
                                                                                  : names::asynchronousCode);
-    StringObject* code = (codeMember ? codeMember->target : message.member)->asStringObject();
+    StringObject* code = (codeMember ? codeMember->target() : message.member)->asStringObject();
     if (!code) return;
     Object* string = boundObject(*thread_, names::string);
     Context* frame = startCall(*thread_, CodeRef::share(Code::of(*code)), mode);

@@ -16,7 +16,7 @@ TwoPointsStatement::resolveMessage(Object* literalPrototype) const {
     Member* member;
     Object* owner = receiver->findMemberOwner(*memberName_, &member);
     if (!owner) return std::nullopt;
-    return Message{receiver, member->target, owner};
+    return Message{receiver, member->target(), owner};
 }
 
 bool TwoPointsStatement::intercepts(const Message& message) {
@@ -29,7 +29,7 @@ void TwoPointsStatement::twoPointsCall(const Message& message, Reference* result
     if (!string) return;
     Object* nil = boundObject(*thread_, names::nil);
     if (!nil) return;
-    StringObject* code = message.receiver->getMember(names::twoPoints)->target->asStringObject();
+    StringObject* code = message.receiver->getMember(names::twoPoints)->target()->asStringObject();
     if (!code) return;
     // Even an asynchronous message runs its interception at once, as a synchronous child.
     Context* frame = startCall(*thread_, CodeRef::share(Code::of(*code)), CallMode::Synchronous);
@@ -43,7 +43,7 @@ void TwoPointsStatement::twoPointsCall(const Message& message, Reference* result
     auto n = static_cast<std::int32_t>(parameters.size());
     Member* id = message.member->getId();
     bound.object->addMember(numberLiteral(n), kind != Intercepted::MemberAccess ? trueObject : falseObject);
-    bound.object->addMember(numberLiteral(n + 1), id ? id->target : nil);
+    bound.object->addMember(numberLiteral(n + 1), id ? id->target() : nil);
     bound.object->addMember(numberLiteral(n + 2),
                             kind == Intercepted::SynchronousMessage ? trueObject : falseObject);
 
