@@ -33,7 +33,10 @@ Reference* Context::getReference(std::string_view name) const {
 }
 
 void Context::bind(const Symbol& name, Reference* reference) {
-    if (bindings_.empty()) bindings_.reserve(4); // a call's frame: params, sender, mySelf, return
+    // A loop keeps a frame alive per iteration, so the frames grow by halves, not doublings: most
+    // hold two bindings (a text's params and return) or five (a method's four and a literal).
+    if (bindings_.size() == bindings_.capacity())
+        bindings_.reserve(bindings_.size() < 2 ? 2 : bindings_.size() + bindings_.size() / 2);
     bindings_.push_back(Binding{&name, reference});
     if (!reference) {
         ++unboundCount_;

@@ -36,6 +36,8 @@ class Context : public SmallObject {
     bool addReference(std::string_view name, Object* target) { return addReference(intern(name), target); }
 
     std::size_t size() const { return bindings_.size(); }
+    // Room for count bindings in all, made once for a frame whose bindings are known.
+    void reserve(std::size_t count) { bindings_.reserve(count); }
     // Position on the thread's stack; 0 is the bottom (global) context.
     std::size_t depth() const { return depth_; }
 

@@ -10,15 +10,20 @@ Evaluation::Evaluation(CodeRef code, Thread* thread) : code_(std::move(code)), t
 Evaluation::Evaluation(CharStream text, Thread* thread)
     : Evaluation(CodeRef::adopt(Code::make(std::move(text), Code::Keeping::Latest)), thread) {}
 
+// Only a root is deleted with descendants; a retired child has none left.
 Evaluation::~Evaluation() {
-    Evaluation* child = child_;
-    child_ = nullptr;
-    while (child) {
-        Evaluation* next = child->child_;
-        child->child_ = nullptr;
-        delete child;
-        child = next;
+    if (root_ != this) return;
+    for (Evaluation* descendant = innermost_; descendant != this;) {
+        Evaluation* parent = descendant->parent_;
+        delete descendant;
+        descendant = parent;
     }
+}
+
+Evaluation* Evaluation::child() const {
+    for (Evaluation* e = root_->innermost_; e != this && e; e = e->parent_)
+        if (e->parent_ == this) return e;
+    return nullptr;
 }
 
 // Invariants: only the innermost evaluation of a chain can be finished, since an evaluation
@@ -31,7 +36,6 @@ void Evaluation::step() {
         Evaluation* parent = innermost->parent_;
         if (pool) pool->setCurrentEvaluation(parent);
         thread_->popContext();
-        parent->child_ = nullptr;
         root_->innermost_ = parent;
         delete innermost;
     } else {
@@ -57,7 +61,6 @@ Evaluation* Evaluation::startChild(CodeRef code) {
     auto* child = new Evaluation(std::move(code), thread_);
     child->parent_ = this;
     child->root_ = root_;
-    child_ = child;
     root_->innermost_ = child;
     thread_->pushNewContext();
     return child;

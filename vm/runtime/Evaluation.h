@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "vm/object/SmallAllocator.h"
 #include "vm/runtime/Code.h"
@@ -27,16 +28,18 @@ class Evaluation : public SmallObject {
 
     bool finished() const { return finished_; }
     Thread* thread() const { return thread_; }
-    Evaluation* child() const { return child_; }
+    // The synchronous child, found from the innermost descendant up; for tests and tools.
+    Evaluation* child() const;
 
   private:
     void executeNextStatement();
 
+    // A loop keeps one evaluation per iteration alive, so the chain is linked one way only: the
+    // root reaches its descendants through the innermost one.
     CodeRef code_;
-    std::size_t next_ = 0; // index of the next statement in code_
+    std::uint32_t next_ = 0; // index of the next statement in code_
     bool finished_ = false;
     Thread* thread_;
-    Evaluation* child_ = nullptr;
     Evaluation* parent_ = nullptr;
     Evaluation* root_ = this;
     Evaluation* innermost_ = this; // kept up to date on the root only
