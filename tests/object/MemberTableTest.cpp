@@ -16,15 +16,15 @@ std::vector<std::string> keysOf(const MemberTable& table) {
 }
 
 // Drives a table and a reference std::set with the same random edits, at sizes on both sides
-// of the switch to a tree.
+// of the switch to a tree, and deep enough for the tree to split and empty inner nodes.
 TEST(MemberTableTest, MatchesAnOrderedSetThroughRandomEdits) {
     auto* a = reinterpret_cast<Object*>(0x10);
     auto* b = reinterpret_cast<Object*>(0x20);
-    for (int limit : {5, 16, 17, 200}) {
+    for (int limit : {5, 16, 17, 200, 6000}) {
         MemberTable table;
         std::set<std::string> expected;
         std::mt19937 random(static_cast<unsigned>(limit));
-        for (int step = 0; step < 2000; ++step) {
+        for (int step = 0; step < 4 * std::max(limit, 500); ++step) {
             std::string key = "k" + std::to_string(random() % static_cast<unsigned>(limit));
             if (random() % 3 == 0) {
                 Member removed{};
@@ -45,6 +45,14 @@ TEST(MemberTableTest, MatchesAnOrderedSetThroughRandomEdits) {
             }
         }
         EXPECT_EQ(table.after(intern("absent")), nullptr);
+        std::vector<std::string> shuffled(expected.begin(), expected.end());
+        std::shuffle(shuffled.begin(), shuffled.end(), random);
+        for (std::size_t i = 0; i < shuffled.size() / 2; ++i) {
+            Member removed{};
+            EXPECT_TRUE(table.erase(intern(shuffled[i]), removed));
+            expected.erase(shuffled[i]);
+        }
+        EXPECT_EQ(keysOf(table), std::vector<std::string>(expected.begin(), expected.end()));
         Member first{};
         while (table.popFirst(first)) expected.erase(expected.begin());
         EXPECT_TRUE(expected.empty());

@@ -20,11 +20,6 @@ std::uint32_t MemberTable::indexOf(const Symbol& key) const {
     return i;
 }
 
-Member* MemberTable::findLarge(const Symbol& key) {
-    auto it = tree_->find(TreeKey(&key));
-    return it == tree_->end() ? nullptr : &it->second;
-}
-
 // Entries are plain words, so moving them is a copy of bytes.
 void MemberTable::grow() {
     std::uint16_t capacity = static_cast<std::uint16_t>(capacity_ * 2);
@@ -37,20 +32,20 @@ void MemberTable::grow() {
 }
 
 void MemberTable::moveToTree() {
-    auto* tree = new Tree();
+    auto* tree = new KeyTree();
     for (std::uint32_t i = 0; i < size_; ++i)
-        tree->emplace(TreeKey(array()[i].key), array()[i].member);
+        tree->insert(*array()[i].key, array()[i].member);
     clear();
     tree_ = tree;
     mode_ = Mode::Tree;
 }
 
 bool MemberTable::insert(const Symbol& key, Member member) {
-    if (mode_ == Mode::Tree) return tree_->emplace(TreeKey(&key), member).second;
+    if (mode_ == Mode::Tree) return tree_->insert(key, member);
     if (indexOf(key) != size_) return false;
     if (size_ == arrayLimit) {
         moveToTree();
-        return tree_->emplace(TreeKey(&key), member).second;
+        return tree_->insert(key, member);
     }
     if (size_ == capacity_) grow();
     Entry* entries = array();
@@ -72,13 +67,7 @@ void MemberTable::removeAt(std::uint32_t at, Member& removed) {
 }
 
 bool MemberTable::erase(const Symbol& key, Member& removed) {
-    if (mode_ == Mode::Tree) {
-        auto it = tree_->find(TreeKey(&key));
-        if (it == tree_->end()) return false;
-        removed = it->second;
-        tree_->erase(it);
-        return true;
-    }
+    if (mode_ == Mode::Tree) return tree_->erase(key, removed);
     std::uint32_t at = indexOf(key);
     if (at == size_) return false;
     removeAt(at, removed);
@@ -87,49 +76,33 @@ bool MemberTable::erase(const Symbol& key, Member& removed) {
 
 bool MemberTable::popFirst(Member& removed) {
     if (empty()) return false;
-    if (mode_ == Mode::Tree) {
-        removed = tree_->begin()->second;
-        tree_->erase(tree_->begin());
-    } else {
-        removeAt(0, removed);
-    }
+    if (mode_ == Mode::Tree) return tree_->popFirst(removed);
+    removeAt(0, removed);
     return true;
 }
 
 Member* MemberTable::first() {
     if (empty()) return nullptr;
-    return mode_ == Mode::Tree ? &tree_->begin()->second : &array()[0].member;
+    return mode_ == Mode::Tree ? tree_->first() : &array()[0].member;
 }
 
 Member* MemberTable::after(const Symbol& key) {
-    if (mode_ == Mode::Tree) {
-        auto it = tree_->find(TreeKey(&key));
-        if (it == tree_->end() || ++it == tree_->end()) return nullptr;
-        return &it->second;
-    }
+    if (mode_ == Mode::Tree) return tree_->after(key);
     std::uint32_t at = indexOf(key);
     return at + 1 < size_ ? &array()[at + 1].member : nullptr;
 }
 
 Member* MemberTable::findTarget(const Object* target) {
-    if (mode_ == Mode::Tree) {
-        for (auto& [key, member] : *tree_)
-            if (member.target() == target) return &member;
-        return nullptr;
-    }
+    if (mode_ == Mode::Tree)
+        return tree_->findIf([target](const Member& member) { return member.target() == target; });
     for (std::uint32_t i = 0; i < size_; ++i)
         if (array()[i].member.target() == target) return &array()[i].member;
     return nullptr;
 }
 
 Member* MemberTable::afterTarget(const Object* target) {
-    if (mode_ == Mode::Tree) {
-        for (auto it = tree_->begin(); it != tree_->end(); ++it) {
-            if (it->second.target() != target) continue;
-            return ++it == tree_->end() ? nullptr : &it->second;
-        }
-        return nullptr;
-    }
+    if (mode_ == Mode::Tree)
+        return tree_->afterFirst([target](const Member& member) { return member.target() == target; });
     for (std::uint32_t i = 0; i < size_; ++i)
         if (array()[i].member.target() == target) return i + 1 < size_ ? &array()[i + 1].member : nullptr;
     return nullptr;

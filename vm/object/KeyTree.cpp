@@ -1,0 +1,201 @@
+// The B+ tree of large member tables.
+#include "vm/object/KeyTree.h"
+
+#include <algorithm>
+
+KeyTree::KeyTree() : root_(new Leaf()), firstLeaf_(static_cast<Leaf*>(root_)) {}
+
+KeyTree::~KeyTree() {
+    destroy(root_);
+}
+
+// The height is logarithmic in the entries (at most maxHeight), so this recursion is shallow.
+void KeyTree::destroy(Node* node) {
+    if (node->leaf) {
+        delete static_cast<Leaf*>(node);
+        return;
+    }
+    auto* inner = static_cast<Inner*>(node);
+    for (std::uint32_t i = 0; i < inner->count; ++i) destroy(inner->children[i]);
+    delete inner;
+}
+
+KeyTree::Leaf* KeyTree::descend(const Key& key, Path* path) const {
+    Node* node = root_;
+    while (!node->leaf) {
+        auto* inner = static_cast<Inner*>(node);
+        // The child after the last separator not above key.
+        std::uint32_t slot = search<Bound::Upper>(inner->separators, inner->count - 1, key);
+        if (path) {
+            path->nodes[path->length] = inner;
+            path->slots[path->length] = slot;
+            ++path->length;
+        }
+        node = inner->children[slot];
+    }
+    return static_cast<Leaf*>(node);
+}
+
+Member* KeyTree::find(const Symbol& symbol) {
+    Key key = keyOf(symbol);
+    Leaf* leaf = descend(key, nullptr);
+    std::uint32_t i = lowerBound(*leaf, key);
+    return at(*leaf, i, key) ? &leaf->members[i] : nullptr;
+}
+
+bool KeyTree::insert(const Symbol& symbol, Member member) {
+    Key key = keyOf(symbol);
+    Path path;
+    Leaf* leaf = descend(key, &path);
+    std::uint32_t i = lowerBound(*leaf, key);
+    if (at(*leaf, i, key)) return false;
+    ++size_;
+    if (leaf->count < leafCapacity) {
+        std::copy_backward(leaf->keys + i, leaf->keys + leaf->count, leaf->keys + leaf->count + 1);
+        std::copy_backward(leaf->members + i, leaf->members + leaf->count, leaf->members + leaf->count + 1);
+        leaf->keys[i] = key;
+        leaf->members[i] = member;
+        ++leaf->count;
+        return true;
+    }
+    // A full leaf splits in half; one that grows at its end (keys made in order) keeps its entries
+    // and starts a new leaf, so a table filled in order stays full.
+    auto* right = new Leaf();
+    std::uint32_t keep = i == leafCapacity ? leafCapacity : leafCapacity / 2;
+    right->count = leafCapacity - keep;
+    std::copy(leaf->keys + keep, leaf->keys + leafCapacity, right->keys);
+    std::copy(leaf->members + keep, leaf->members + leafCapacity, right->members);
+    leaf->count = keep;
+    right->next = leaf->next;
+    right->previous = leaf;
+    if (leaf->next) leaf->next->previous = right;
+    leaf->next = right;
+    Leaf* target = i <= keep && keep != leafCapacity ? leaf : right;
+    std::uint32_t j = target == leaf ? i : i - keep;
+    std::copy_backward(target->keys + j, target->keys + target->count, target->keys + target->count + 1);
+    std::copy_backward(target->members + j, target->members + target->count,
+                       target->members + target->count + 1);
+    target->keys[j] = key;
+    target->members[j] = member;
+    ++target->count;
+    insertIntoParent(path, leaf, right->keys[0], right);
+    return true;
+}
+
+void KeyTree::insertIntoParent(Path& path, Node* left, const Key& separator, Node* right) {
+    if (path.length == 0) {
+        auto* root = new Inner();
+        root->children[0] = left;
+        root->children[1] = right;
+        root->separators[0] = separator;
+        root->count = 2;
+        root_ = root;
+        return;
+    }
+    --path.length;
+    Inner* parent = path.nodes[path.length];
+    std::uint32_t slot = path.slots[path.length]; // left is children[slot]
+    if (parent->count < innerCapacity) {
+        std::copy_backward(parent->children + slot + 1, parent->children + parent->count,
+                           parent->children + parent->count + 1);
+        std::copy_backward(parent->separators + slot, parent->separators + parent->count - 1,
+                           parent->separators + parent->count);
+        parent->children[slot + 1] = right;
+        parent->separators[slot] = separator;
+        ++parent->count;
+        return;
+    }
+    // Split a full inner node: lay its children and separators out with the new pair in place,
+    // then hand the middle separator up.
+    Node* children[innerCapacity + 1];
+    Key separators[innerCapacity];
+    std::copy(parent->children, parent->children + slot + 1, children);
+    children[slot + 1] = right;
+    std::copy(parent->children + slot + 1, parent->children + innerCapacity, children + slot + 2);
+    std::copy(parent->separators, parent->separators + slot, separators);
+    separators[slot] = separator;
+    std::copy(parent->separators + slot, parent->separators + innerCapacity - 1, separators + slot + 1);
+
+    constexpr std::uint32_t leftCount = (innerCapacity + 1) / 2;
+    constexpr std::uint32_t rightCount = innerCapacity + 1 - leftCount;
+    auto* sibling = new Inner();
+    std::copy(children, children + leftCount, parent->children);
+    std::copy(separators, separators + leftCount - 1, parent->separators);
+    parent->count = leftCount;
+    std::copy(children + leftCount, children + innerCapacity + 1, sibling->children);
+    std::copy(separators + leftCount, separators + innerCapacity, sibling->separators);
+    sibling->count = rightCount;
+    insertIntoParent(path, parent, separators[leftCount - 1], sibling);
+}
+
+bool KeyTree::erase(const Symbol& symbol, Member& removed) {
+    Key key = keyOf(symbol);
+    Path path;
+    Leaf* leaf = descend(key, &path);
+    std::uint32_t i = lowerBound(*leaf, key);
+    if (!at(*leaf, i, key)) return false;
+    removed = leaf->members[i];
+    std::copy(leaf->keys + i + 1, leaf->keys + leaf->count, leaf->keys + i);
+    std::copy(leaf->members + i + 1, leaf->members + leaf->count, leaf->members + i);
+    --leaf->count;
+    --size_;
+    // Leaves are not merged: the separators stay valid bounds. Only an empty one goes.
+    if (leaf->count == 0 && leaf != root_) removeLeaf(path, leaf);
+    return true;
+}
+
+void KeyTree::removeLeaf(Path& path, Leaf* leaf) {
+    if (leaf->previous) leaf->previous->next = leaf->next;
+    else firstLeaf_ = leaf->next;
+    if (leaf->next) leaf->next->previous = leaf->previous;
+    Node* gone = leaf;
+    // Take the child out of its parent; a parent left without children goes the same way.
+    while (path.length > 0) {
+        --path.length;
+        Inner* parent = path.nodes[path.length];
+        std::uint32_t slot = path.slots[path.length];
+        if (gone->leaf) delete static_cast<Leaf*>(gone);
+        else delete static_cast<Inner*>(gone);
+        std::copy(parent->children + slot + 1, parent->children + parent->count, parent->children + slot);
+        // The separator below the removed child goes with it (the one above, for the first child).
+        std::uint32_t separator = slot == 0 ? 0 : slot - 1;
+        if (parent->count > 1)
+            std::copy(parent->separators + separator + 1, parent->separators + parent->count - 1,
+                      parent->separators + separator);
+        --parent->count;
+        if (parent->count > 0) break;
+        gone = parent;
+    }
+    // A root with a single child steps down.
+    while (!root_->leaf && root_->count == 1) {
+        auto* old = static_cast<Inner*>(root_);
+        root_ = old->children[0];
+        delete old;
+    }
+}
+
+Member* KeyTree::next(Leaf* leaf, std::uint32_t i) {
+    if (i + 1 < leaf->count) return &leaf->members[i + 1];
+    for (leaf = leaf->next; leaf; leaf = leaf->next)
+        if (leaf->count > 0) return &leaf->members[0];
+    return nullptr;
+}
+
+Member* KeyTree::first() {
+    for (Leaf* leaf = firstLeaf_; leaf; leaf = leaf->next)
+        if (leaf->count > 0) return &leaf->members[0];
+    return nullptr;
+}
+
+Member* KeyTree::after(const Symbol& symbol) {
+    Key key = keyOf(symbol);
+    Leaf* leaf = descend(key, nullptr);
+    std::uint32_t i = lowerBound(*leaf, key);
+    return at(*leaf, i, key) ? next(leaf, i) : nullptr;
+}
+
+bool KeyTree::popFirst(Member& removed) {
+    for (Leaf* leaf = firstLeaf_; leaf; leaf = leaf->next)
+        if (leaf->count > 0) return erase(*leaf->keys[0].symbol, removed);
+    return false;
+}
