@@ -22,7 +22,7 @@ std::uint32_t MemberTable::indexOf(const Symbol& key) const {
 
 // Entries are plain words, so moving them is a copy of bytes.
 void MemberTable::grow() {
-    std::uint16_t capacity = static_cast<std::uint16_t>(capacity_ * 2);
+    auto capacity = static_cast<std::uint8_t>(capacity_ * 2);
     auto* entries = static_cast<Entry*>(SmallAllocator::allocate(capacity * sizeof(Entry)));
     std::memcpy(static_cast<void*>(entries), array(), size_ * sizeof(Entry));
     if (mode_ == Mode::Array) SmallAllocator::release(heap_, capacity_ * sizeof(Entry));

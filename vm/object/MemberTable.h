@@ -75,7 +75,8 @@ class MemberTable {
         Entry* heap_;
         KeyTree* tree_;
     };
-    std::uint32_t size_ = 0; // entries in the array (inline or on the heap)
-    std::uint16_t capacity_ = inlineCapacity;
+    // Bytes, not words: an object's own fields fill the rest of the table's last word.
+    std::uint8_t size_ = 0; // entries in the array (inline or on the heap)
+    std::uint8_t capacity_ = inlineCapacity;
     Mode mode_ = Mode::Inline;
 };

@@ -96,6 +96,11 @@ class Object : public SmallObject {
     // How many registry references anywhere name this object; lets <delete> skip the registry scan.
     std::uint32_t registryEntries() const { return registryEntries_; }
 
+  private:
+    // First, and free to share its last word: the flags and counts below fill it, and an object
+    // with its two members inline takes 56 bytes.
+    [[no_unique_address]] MemberTable members_;
+
   protected:
     enum class Kind : std::uint8_t { Plain, String, Primitive };
     Kind kind_ = Kind::Plain;
@@ -111,5 +116,4 @@ class Object : public SmallObject {
     bool waitedOn_ = false; // the heap keeps a stack of waiting threads for this object
     std::int32_t refCount_ = 0;
     std::uint32_t registryEntries_ = 0;
-    MemberTable members_;
 };

@@ -2,6 +2,7 @@
 #include "vm/object/Symbol.h"
 
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -37,6 +38,11 @@ SymbolTable& SymbolTable::instance() {
 }
 
 SymbolTable::SymbolTable() : slots_(1024, nullptr) {}
+
+SymbolTable::~SymbolTable() {
+    for (Symbol& symbol : symbols_)
+        if (symbol.code) std::exchange(symbol.code, nullptr)->release();
+}
 
 std::size_t SymbolTable::slotOf(std::string_view text, std::uint32_t hash) const {
     std::size_t mask = slots_.size() - 1;

@@ -9,6 +9,16 @@
 #include <string_view>
 #include <vector>
 
+// What the runtime keeps with a text it has read as code: the object model only holds it, and
+// releases it when the symbols go.
+class TextCache {
+  public:
+    virtual void release() = 0;
+
+  protected:
+    ~TextCache() = default;
+};
+
 struct Symbol {
     std::string text;
     std::uint32_t id; // dense from 0, in the order the symbols were made
@@ -16,6 +26,8 @@ struct Symbol {
     // The first eight bytes, big-endian, zero-padded: comparing two prefixes orders most pairs of
     // texts without reading them (the registry is a tree of many thousand texts).
     std::uint64_t prefix;
+    // The text read as code, kept for every string object with this text: a text never changes.
+    mutable TextCache* code = nullptr;
 
     bool empty() const { return text.empty(); }
     bool operator<(const Symbol& other) const {
@@ -36,6 +48,7 @@ class SymbolTable {
 
   private:
     SymbolTable();
+    ~SymbolTable();
     // The slot that holds text, or the empty slot where it would go.
     std::size_t slotOf(std::string_view text, std::uint32_t hash) const;
     void rehash();

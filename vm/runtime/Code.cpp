@@ -15,12 +15,12 @@ Code* Code::make(CharStream stream, Keeping keeping) {
     return new Code(std::move(stream), keeping);
 }
 
-// A string object's text never changes and outlives every evaluation of it (objects are freed only
-// when the process ends), so its code reads the text in place.
+// A string object's text is a symbol: it never changes and lives as long as the process, so its code
+// reads the text in place, and every string object with that text shares it.
 Code* Code::of(StringObject& string) {
-    if (!string.textCache())
-        string.setTextCache(make(CharStream::view(unquote(string.text())), Keeping::Every));
-    return static_cast<Code*>(string.textCache());
+    const Symbol& text = string.symbol();
+    if (!text.code) text.code = make(CharStream::view(unquote(text.text)), Keeping::Every);
+    return static_cast<Code*>(text.code);
 }
 
 void Code::release() {

@@ -24,7 +24,8 @@ class Code final : public TextCache {
 
     // A new code with one holder, the caller.
     static Code* make(CharStream stream, Keeping keeping);
-    // The code of a string object's text (its brackets taken off), made on first use and kept with it.
+    // The code of a string object's text (its brackets taken off), made on first use and kept with
+    // the text.
     static Code* of(StringObject& string);
 
     void retain() { ++holders_; }

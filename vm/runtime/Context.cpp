@@ -7,24 +7,35 @@
 #include "vm/runtime/Reference.h"
 
 Context::~Context() {
-    for (const Binding& binding : bindings_) {
+    for (std::uint32_t i = 0; i < size_; ++i) {
+        const Binding& binding = bindings_[i];
         if (!binding.reference) continue;
         index_.unbind(*binding.name, this);
         if (binding.name != &names::returnName) binding.reference->release();
         binding.reference->unhold();
     }
+    SmallAllocator::release(bindings_, capacity_ * sizeof(Binding));
+}
+
+void Context::reserve(std::size_t count) {
+    if (count <= capacity_) return;
+    auto* bindings = static_cast<Binding*>(SmallAllocator::allocate(count * sizeof(Binding)));
+    std::copy(bindings_, bindings_ + size_, bindings);
+    SmallAllocator::release(bindings_, capacity_ * sizeof(Binding));
+    bindings_ = bindings;
+    capacity_ = static_cast<std::uint32_t>(count);
 }
 
 std::size_t Context::position(const Symbol& name) const {
-    auto it =
-        std::find_if(bindings_.begin(), bindings_.end(), [&](const Binding& b) { return b.name == &name; });
-    return static_cast<std::size_t>(it - bindings_.begin());
+    std::uint32_t i = 0;
+    while (i < size_ && bindings_[i].name != &name) ++i;
+    return i;
 }
 
 bool Context::isBound(const Symbol& name) const {
     if (getReference(name)) return true;
     // A binding to no reference is not in the index: only then are the bindings themselves read.
-    return unboundCount_ != 0 && position(name) != bindings_.size();
+    return unboundCount_ != 0 && position(name) != size_;
 }
 
 Reference* Context::getReference(std::string_view name) const {
@@ -35,9 +46,8 @@ Reference* Context::getReference(std::string_view name) const {
 void Context::bind(const Symbol& name, Reference* reference) {
     // A loop keeps a frame alive per iteration, so the frames grow by halves, not doublings: most
     // hold two bindings (a text's params and return) or five (a method's four and a literal).
-    if (bindings_.size() == bindings_.capacity())
-        bindings_.reserve(bindings_.size() < 2 ? 2 : bindings_.size() + bindings_.size() / 2);
-    bindings_.push_back(Binding{&name, reference});
+    if (size_ == capacity_) reserve(size_ < 2 ? 2 : size_ + size_ / 2);
+    bindings_[size_++] = Binding{&name, reference};
     if (!reference) {
         ++unboundCount_;
         return;
@@ -63,10 +73,9 @@ bool Context::addSharedReference(const Symbol& name, Reference* reference) {
 
 void Context::discardBinding(const Symbol& name) {
     std::size_t at = position(name);
-    if (at == bindings_.size()) return;
+    if (at == size_) return;
     Binding binding = bindings_[at];
-    bindings_[at] = bindings_.back();
-    bindings_.pop_back();
+    bindings_[at] = bindings_[--size_];
     if (!binding.reference) {
         --unboundCount_;
         return;

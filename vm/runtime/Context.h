@@ -3,7 +3,7 @@
 #pragma once
 
 #include <cstddef>
-#include <vector>
+#include <cstdint>
 
 #include "vm/object/SmallAllocator.h"
 #include "vm/runtime/NameIndex.h"
@@ -13,7 +13,8 @@ class Reference;
 
 class Context : public SmallObject {
   public:
-    Context(NameIndex& index, std::size_t depth) : index_(index), depth_(depth) {}
+    Context(NameIndex& index, std::size_t depth)
+        : index_(index), depth_(static_cast<std::uint32_t>(depth)) {}
     // Releases every binding; the one named "return" is the caller's and does not count down here.
     ~Context();
     Context(const Context&) = delete;
@@ -35,9 +36,9 @@ class Context : public SmallObject {
     Reference* getReference(std::string_view name) const;
     bool addReference(std::string_view name, Object* target) { return addReference(intern(name), target); }
 
-    std::size_t size() const { return bindings_.size(); }
+    std::size_t size() const { return size_; }
     // Room for count bindings in all, made once for a frame whose bindings are known.
-    void reserve(std::size_t count) { bindings_.reserve(count); }
+    void reserve(std::size_t count);
     // Position on the thread's stack; 0 is the bottom (global) context.
     std::size_t depth() const { return depth_; }
 
@@ -50,8 +51,12 @@ class Context : public SmallObject {
     // Where name is bound here, or size() when it is not.
     std::size_t position(const Symbol& name) const;
 
-    std::vector<Binding, SmallBlocks<Binding>> bindings_;
-    std::size_t unboundCount_ = 0; // bindings to no reference, which the index leaves out
+    // A loop keeps a context per iteration alive, so the bindings are a bare array: 32 bytes a
+    // context, and an array sized to the frame.
     NameIndex& index_;
-    std::size_t depth_;
+    Binding* bindings_ = nullptr;
+    std::uint32_t size_ = 0;
+    std::uint32_t capacity_ = 0;
+    std::uint32_t unboundCount_ = 0; // bindings to no reference, which the index leaves out
+    std::uint32_t depth_;
 };
