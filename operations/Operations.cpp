@@ -58,3 +58,11 @@ std::string applyOperation(std::string_view interfaceName, std::string_view oper
             return entry.apply(left, right);
     return nilResult;
 }
+
+[[gnu::cold]] bool knowsOperation(std::string_view interfaceName, std::string_view operationName,
+                                  Interfaces interfaces) {
+    if (!knowsInterface(interfaces, interfaceName)) return false;
+    for (const OperationEntry& entry : operationTable)
+        if (entry.interfaceName == interfaceName && entry.operationName == operationName) return true;
+    return false;
+}

@@ -32,7 +32,7 @@ void PrintPrimitiveStringObject::execute(Thread& thread, const Symbol& receiverN
                                          const Symbol&, const ParameterList&) {
     Object* object = boundObject(thread, receiverName);
     if (!object) return;
-    const Symbol* text = identifierText(object, IdLookup::Inherited);
+    const Symbol* text = identifierText(object, IdLookup::Inherited, &receiverName);
     OrvexOutput* output = thread.pool() ? thread.pool()->output() : nullptr;
     if (!text || !output) return;
     output->print(text == &names::newline ? std::string_view("\n") : std::string_view(text->text));

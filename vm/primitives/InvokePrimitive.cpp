@@ -3,6 +3,7 @@
 #include "operations/Operations.h"
 #include "vm/primitives/PrimitiveStringObject.h"
 #include "vm/runtime/Resolution.h"
+#include "vm/runtime/RunObserver.h"
 #include "vm/runtime/Thread.h"
 
 namespace {
@@ -10,7 +11,7 @@ namespace {
 // The text a parameter passes: the identifier text of what it denotes, inherited if need be.
 const std::string* parameterText(Thread& thread, const Symbol& name, Object* stringPrototype) {
     Object* object = resolveName(thread, name, stringPrototype, literals::invokeOperand);
-    const Symbol* text = object ? identifierText(object, IdLookup::Inherited) : nullptr;
+    const Symbol* text = object ? identifierText(object, IdLookup::Inherited, &name) : nullptr;
     return text ? &text->text : nullptr;
 }
 
@@ -18,19 +19,21 @@ const std::string* parameterText(Thread& thread, const Symbol& name, Object* str
 
 void InvokePrimitiveStringObject::execute(Thread& thread, const Symbol&, const Symbol&,
                                           const Symbol& resultName, const ParameterList& parameters) {
-    Object* nil = boundObject(thread, names::nil);
+    Object* nil = requireBound(thread, names::nil);
     if (!nil) return;
-    Object* string = boundObject(thread, names::string);
-    if (!string || parameters.size() != 4) return;
+    Object* string = requireBound(thread, names::string);
+    if (!string || !takes(4, parameters)) return;
     const std::string* texts[4];
     for (std::size_t i = 0; i < 4; ++i)
         if (!(texts[i] = parameterText(thread, *parameters[i], string))) return;
     std::string answer = applyOperation(*texts[0], *texts[1], *texts[2], *texts[3], Interfaces::StringOnly);
+    if (runObserver && !knowsOperation(*texts[0], *texts[1], Interfaces::StringOnly))
+        noteStop(SilentStop::UnknownOperation, *texts[0], *texts[1]);
 
     // The result reference is resolved with "nil" as it is bound now; a failed operation answers the
     // nil the call began with.
     Object* nilNow = boundObject(thread, names::nil);
-    if (!thread.lookup(resultName) && !nilNow) return;
+    if (!thread.lookup(resultName) && !nilNow) return noteStop(SilentStop::Unbound, names::nil.text);
     ReferenceHandle result = resolveTarget(thread, resultName, nilNow ? nilNow : nil);
     // A literal answer is made a symbol at once, since it names a literal if nothing else; any
     // other answer that was never a symbol is bound to nothing.
@@ -40,6 +43,9 @@ void InvokePrimitiveStringObject::execute(Thread& thread, const Symbol&, const S
         result->rebind(named->target());
     else if (literal)
         result->rebind(makeLiteral(thread, *answerName, string, literals::invokeAnswer));
-    else
+    else {
+        // A word the program has not bound ("true", "false"): the answer is lost.
+        if (runObserver && answer != names::nil.text) noteStop(SilentStop::AnswerUnbound, answer);
         result->rebind(nil);
+    }
 }

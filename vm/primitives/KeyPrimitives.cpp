@@ -21,7 +21,7 @@ void NextKeyPrimitiveStringObject::execute(Thread& thread, const Symbol& receive
     Object* object = boundObject(thread, receiverName);
     if (!object) return;
     Member* next = nullptr;
-    if (parameters.size() == 1) {
+    if (takes(1, parameters)) {
         const Symbol& key = *parameters[0];
         if (isStringLiteral(key)) {
             next = object->getMember(key) ? object->memberAfterKey(key) : nullptr;

@@ -55,8 +55,8 @@ void DeletePrimitiveStringObject::execute(Thread& thread, const Symbol& receiver
 
 void SetPrimitiveStringObject::execute(Thread& thread, const Symbol& receiverName, const Symbol&,
                                        const Symbol&, const ParameterList& parameters) {
-    Object* string = boundObject(thread, names::string);
-    if (!string || parameters.size() != 2) return;
+    Object* string = requireBound(thread, names::string);
+    if (!string || !takes(2, parameters)) return;
     Object* value = resolveName(thread, *parameters[1], string, literals::setValue);
     if (!value) return;
     Object* object = boundObject(thread, receiverName);
@@ -71,13 +71,13 @@ void GetPrimitiveStringObject::execute(Thread& thread, const Symbol& receiverNam
                                        const Symbol& resultName, const ParameterList& parameters) {
     ResultCall call;
     if (!beginResult(thread, resultName, StringLookup::BeforeResult, call)) return;
-    if (parameters.size() != 1) {
+    if (!takes(1, parameters)) {
         call.result->rebind(call.nil);
         return;
     }
     Object* key = resolveName(thread, *parameters[0], call.string, literals::primitiveKey);
     if (!key) return;
-    const Symbol* keyText = identifierText(key);
+    const Symbol* keyText = identifierText(key, IdLookup::Own, parameters[0]);
     Object* object = boundObject(thread, receiverName);
     Member* member = keyText && object ? object->lookupMember(*keyText) : nullptr;
     call.result->rebind(member ? member->target() : call.nil);
@@ -86,23 +86,23 @@ void GetPrimitiveStringObject::execute(Thread& thread, const Symbol& receiverNam
 void HasPrimitiveStringObject::execute(Thread& thread, const Symbol& receiverName, const Symbol&,
                                        const Symbol& resultName, const ParameterList& parameters) {
     ResultCall call;
-    if (!beginResult(thread, resultName, StringLookup::BeforeResult, call) || parameters.size() != 1) return;
+    if (!beginResult(thread, resultName, StringLookup::BeforeResult, call) || !takes(1, parameters)) return;
     Object* key = resolveName(thread, *parameters[0], call.string, literals::primitiveKey);
     if (!key) return;
-    const Symbol* keyText = identifierText(key);
+    const Symbol* keyText = identifierText(key, IdLookup::Own, parameters[0]);
     Object* object = boundObject(thread, receiverName);
     if (!keyText || !object) return;
-    Object* answer = boundObject(thread, object->getMember(*keyText) ? names::trueName : names::falseName);
+    Object* answer = requireBound(thread, object->getMember(*keyText) ? names::trueName : names::falseName);
     if (answer) call.result->rebind(answer);
 }
 
 void RemovePrimitiveStringObject::execute(Thread& thread, const Symbol& receiverName, const Symbol&,
                                           const Symbol&, const ParameterList& parameters) {
-    Object* string = boundObject(thread, names::string);
-    if (!string || parameters.size() != 1) return;
+    Object* string = requireBound(thread, names::string);
+    if (!string || !takes(1, parameters)) return;
     Object* key = resolveName(thread, *parameters[0], string, literals::primitiveKey);
     if (!key) return;
-    const Symbol* keyText = identifierText(key);
+    const Symbol* keyText = identifierText(key, IdLookup::Own, parameters[0]);
     Object* object = boundObject(thread, receiverName);
     if (keyText && object) object->removeMember(*keyText);
 }

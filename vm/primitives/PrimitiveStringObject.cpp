@@ -2,6 +2,7 @@
 #include "vm/primitives/PrimitiveStringObject.h"
 
 #include "vm/runtime/Resolution.h"
+#include "vm/runtime/RunObserver.h"
 #include "vm/runtime/Thread.h"
 
 PrimitiveStringObject::PrimitiveStringObject(std::string_view text) : StringObject(text) {
@@ -14,20 +15,32 @@ void PrimitiveStringObject::execute(Thread&, const Symbol&, const Symbol&, const
                                     const ParameterList&) {}
 
 bool PrimitiveStringObject::beginResult(Thread& thread, const Symbol& resultName, StringLookup stringLookup,
-                                        ResultCall& call) {
-    call.nil = boundObject(thread, names::nil);
+                                        ResultCall& call) const {
+    call.nil = requireBound(thread, names::nil);
     if (!call.nil) return false;
-    if (stringLookup == StringLookup::BeforeResult && !(call.string = boundObject(thread, names::string)))
+    if (stringLookup == StringLookup::BeforeResult && !(call.string = requireBound(thread, names::string)))
         return false;
-    if (resultName.empty()) return false;
+    if (resultName.empty()) {
+        noteStop(SilentStop::NoResultName, text());
+        return false;
+    }
     call.result = resolveTarget(thread, resultName, call.nil);
-    if (stringLookup == StringLookup::AfterResult && !(call.string = boundObject(thread, names::string)))
+    if (stringLookup == StringLookup::AfterResult && !(call.string = requireBound(thread, names::string)))
         return false;
     return true;
 }
 
-const Symbol* identifierText(Object* object, IdLookup lookup) {
+void PrimitiveStringObject::noteParameterCount(std::size_t expected, std::size_t got) const {
+    noteStop(SilentStop::ParameterCount, text(), {}, static_cast<int>(expected), static_cast<int>(got));
+}
+
+
+
+const Symbol* identifierText(Object* object, IdLookup lookup, const Symbol* name) {
     Member* id = lookup == IdLookup::Own ? object->getId() : object->lookupMember(names::id);
     StringObject* text = id ? id->target()->asStringObject() : nullptr;
-    return text ? &text->symbol() : nullptr;
+    if (text) [[likely]]
+        return &text->symbol();
+    if (name) noteStop(SilentStop::NoIdentifier, name->text);
+    return nullptr;
 }

@@ -48,14 +48,24 @@ class PrimitiveStringObject : public StringObject {
         Object* string = nullptr;
         ReferenceHandle result;
     };
-    static bool beginResult(Thread& thread, const Symbol& resultName, StringLookup stringLookup,
-                            ResultCall& call);
+    bool beginResult(Thread& thread, const Symbol& resultName, StringLookup stringLookup, ResultCall& call) const;
+    // A call with another number of parameters than the primitive takes: false, noted (out of
+    // line, off the path a running program takes).
+    bool takes(std::size_t expected, const ParameterList& parameters) const {
+        if (parameters.size() == expected) [[likely]]
+            return true;
+        noteParameterCount(expected, parameters.size());
+        return false;
+    }
+    void noteParameterCount(std::size_t expected, std::size_t got) const;
 };
 
 // The text of an object's <id> when that is a string object, or null. <get>, <has> and <remove>
 // read the object's own <id>; <print> and <invoke> inherit one along <super>.
 enum class IdLookup { Own, Inherited };
-const Symbol* identifierText(Object* object, IdLookup lookup = IdLookup::Own);
+// A primitive that cannot go on without it names the object as the program did: a watcher of the
+// run is told when there is none.
+const Symbol* identifierText(Object* object, IdLookup lookup = IdLookup::Own, const Symbol* name = nullptr);
 
 // A primitive that is still alive, or null.
 inline PrimitiveStringObject* asPrimitive(Object* object) {

@@ -2,6 +2,7 @@
 #include "vm/runtime/Code.h"
 
 #include "vm/object/Names.h"
+#include "vm/runtime/RunObserver.h"
 #include "vm/statements/Statement.h"
 #include "vm/text/Parser.h"
 
@@ -30,7 +31,9 @@ void Code::release() {
 Statement* Code::statement(std::size_t index) {
     while (index >= firstIndex_ + statements_.size()) {
         if (!parser_) return nullptr;
+        const std::size_t begin = runObserver ? parser_->lexer().tokenStart() : 0;
         std::unique_ptr<Statement> next = parser_->parseStatement();
+        if (runObserver) next = runObserver->read(*this, *parser_, std::move(next), begin);
         if (!next) {
             parser_.reset(); // the text is exhausted, or reads on as no statement: no more are made
             return nullptr;

@@ -34,6 +34,8 @@ class Code final : public TextCache {
     // The statement at index, parsing on as far as that; null where the text has no more statements.
     // With Keeping::Latest, index moves forward one at a time.
     Statement* statement(std::size_t index);
+    // The text read, its brackets taken off.
+    std::string_view text() const { return stream_.text(); }
 
   private:
     Code(CharStream stream, Keeping keeping);

@@ -1,6 +1,7 @@
 // Evaluations and their step.
 #include "vm/runtime/Evaluation.h"
 
+#include "vm/runtime/RunObserver.h"
 #include "vm/runtime/Thread.h"
 #include "vm/runtime/ThreadPool.h"
 #include "vm/statements/Statement.h"
@@ -48,6 +49,7 @@ void Evaluation::step() {
 void Evaluation::executeNextStatement() {
     Statement* statement = code_->statement(next_);
     if (!statement) {
+        if (runObserver) runObserver->finished(*this, *code_.get());
         finished_ = true;
         code_ = CodeRef(); // the frame stays until it is retired; what it read can go now
         return;

@@ -30,6 +30,8 @@ class Evaluation : public SmallObject {
     Thread* thread() const { return thread_; }
     // The synchronous child, found from the innermost descendant up; for tests and tools.
     Evaluation* child() const;
+    Evaluation* parent() const { return parent_; }
+    const Code* code() const { return code_.get(); }
 
   private:
     void executeNextStatement();

@@ -2,6 +2,7 @@
 #include "vm/runtime/Resolution.h"
 
 #include "vm/object/StringObject.h"
+#include "vm/runtime/RunObserver.h"
 #include "vm/runtime/Thread.h"
 
 StringObject* makeLiteral(Thread& thread, const Symbol& name, Object* stringPrototype, LiteralPolicy policy) {
@@ -22,7 +23,10 @@ StringObject* makeLiteral(Thread& thread, const Symbol& name, Object* stringProt
 
 Object* resolveName(Thread& thread, const Symbol& name, Object* stringPrototype, LiteralPolicy policy) {
     if (Reference* found = thread.lookup(name)) return found->target();
-    if (!isStringLiteral(name)) return nullptr;
+    if (!isStringLiteral(name)) {
+        noteStop(SilentStop::Unbound, name.text);
+        return nullptr;
+    }
     return makeLiteral(thread, name, stringPrototype, policy);
 }
 
@@ -37,4 +41,11 @@ ReferenceHandle resolveTarget(Thread& thread, const Symbol& name, Object* nilTar
 Object* boundObject(const Thread& thread, const Symbol& name) {
     Reference* found = thread.lookup(name);
     return found ? found->target() : nullptr;
+}
+
+// The lookup of boundObject again, not a call of it: this is on the way of every statement.
+Object* requireBound(const Thread& thread, const Symbol& name) {
+    if (Reference* found = thread.lookup(name)) return found->target();
+    noteStop(SilentStop::Unbound, name.text);
+    return nullptr;
 }

@@ -47,3 +47,6 @@ ReferenceHandle resolveTarget(Thread& thread, const Symbol& name, Object* nilTar
 
 // The target of name's innermost binding, or null.
 Object* boundObject(const Thread& thread, const Symbol& name);
+// The same where a statement cannot go on without it: a null ends the statement, and a watcher of
+// the run is told.
+Object* requireBound(const Thread& thread, const Symbol& name);

@@ -5,6 +5,7 @@
 
 #include "vm/runtime/Evaluation.h"
 #include "vm/runtime/ImageFile.h"
+#include "vm/runtime/RunObserver.h"
 #include "vm/runtime/Thread.h"
 #include "vm/runtime/World.h"
 
@@ -23,7 +24,10 @@ Context& ThreadPool::globalContext() const {
 
 void ThreadPool::load(const std::string& imageName) {
     std::string image;
-    if (!readImageFile(imageName, image)) return;
+    if (readImageFile(imageName, image)) loadText(image);
+}
+
+void ThreadPool::loadText(std::string_view image) {
     buildWorld(globalContext());
     Evaluation main(CharStream::view(image), thread_.get());
     while (!main.finished())
@@ -34,6 +38,7 @@ void ThreadPool::load(const std::string& imageName) {
 Evaluation* ThreadPool::addEvaluation(CodeRef code, Thread* thread) {
     auto* evaluation = new Evaluation(std::move(code), thread);
     evaluations_.push_back(evaluation);
+    if (runObserver) runObserver->added(*evaluation);
     return evaluation;
 }
 

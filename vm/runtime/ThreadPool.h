@@ -24,6 +24,8 @@ class ThreadPool {
 
     // Builds the world and runs the image to its end, when the image file opens.
     void load(const std::string& imageName);
+    // The same for an image already read, its line ends made LF.
+    void loadText(std::string_view image);
     // Steps the pooled evaluations in passes until none is left or none can run, and then answers
     // true. A budget, when given, is asked before every step; its false ends the run there.
     bool run(const std::function<bool()>& budget = {});
@@ -36,6 +38,7 @@ class ThreadPool {
     OrvexOutput* output() const { return output_; }
     Thread* thread() const { return thread_.get(); }
     std::size_t evaluationCount() const { return evaluations_.size(); }
+    const std::vector<Evaluation*>& evaluations() const { return evaluations_; }
 
   private:
     std::vector<Evaluation*> evaluations_;

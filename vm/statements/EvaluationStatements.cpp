@@ -4,14 +4,17 @@
 #include "vm/object/StringObject.h"
 #include "vm/runtime/Call.h"
 #include "vm/runtime/Resolution.h"
+#include "vm/runtime/RunObserver.h"
 #include "vm/runtime/Thread.h"
 
 namespace {
 
 // The code of a reference evaluation: the text of the string object the name refers to.
 StringObject* codeOf(const Thread& thread, const Symbol& referenceName) {
-    Object* object = boundObject(thread, referenceName);
-    return object ? object->asStringObject() : nullptr;
+    Object* object = requireBound(thread, referenceName);
+    StringObject* code = object ? object->asStringObject() : nullptr;
+    if (object && !code) noteStop(SilentStop::NotCode, referenceName.text);
+    return code;
 }
 
 // The child's frame: the result through "return" when there is a target, resolved in the child's
@@ -46,9 +49,9 @@ void runAsynchronously(Thread& thread, CodeRef code, const ParameterList& parame
 } // namespace
 
 void SynchronousReferenceEvaluationStatement::execute() {
-    Object* string = boundObject(*thread_, names::string);
+    Object* string = requireBound(*thread_, names::string);
     if (!string) return;
-    Object* nil = boundObject(*thread_, names::nil);
+    Object* nil = requireBound(*thread_, names::nil);
     if (!nil) return;
     StringObject* code = codeOf(*thread_, *referenceName_);
     if (!code) return;
@@ -56,9 +59,9 @@ void SynchronousReferenceEvaluationStatement::execute() {
 }
 
 void SynchronousStringEvaluationStatement::execute() {
-    Object* string = boundObject(*thread_, names::string);
+    Object* string = requireBound(*thread_, names::string);
     if (!string) return;
-    Object* nil = boundObject(*thread_, names::nil);
+    Object* nil = requireBound(*thread_, names::nil);
     if (!nil) return;
     // Read in place: the text this statement stands in, or its own copy, lives as long as the
     // statement, so deeply nested code costs no copy per level.
@@ -69,16 +72,16 @@ void SynchronousStringEvaluationStatement::execute() {
 
 // Nothing of an asynchronous call refers to nil, yet a call without "nil" bound is not made.
 void AsynchronousReferenceEvaluationStatement::execute() {
-    Object* string = boundObject(*thread_, names::string);
-    if (!string || !boundObject(*thread_, names::nil)) return;
+    Object* string = requireBound(*thread_, names::string);
+    if (!string || !requireBound(*thread_, names::nil)) return;
     StringObject* code = codeOf(*thread_, *referenceName_);
     if (!code) return;
     runAsynchronously(*thread_, CodeRef::share(Code::of(*code)), parameters_, string);
 }
 
 void AsynchronousStringEvaluationStatement::execute() {
-    Object* string = boundObject(*thread_, names::string);
-    if (!string || !boundObject(*thread_, names::nil)) return;
+    Object* string = requireBound(*thread_, names::string);
+    if (!string || !requireBound(*thread_, names::nil)) return;
     // Asynchronous code may outlive the text this statement stands in: it reads a copy of its own.
     if (!code_)
         code_ = CodeRef::adopt(Code::make(CharStream::copy(unquote(codeText_)), Code::Keeping::Every));

@@ -4,11 +4,12 @@
 #include "vm/object/StringObject.h"
 #include "vm/primitives/PrimitiveStringObject.h"
 #include "vm/runtime/Resolution.h"
+#include "vm/runtime/RunObserver.h"
 #include "vm/runtime/Thread.h"
 
 std::optional<TwoPointsStatement::Message>
 MemberEvaluationStatement::resolveMethod(const Symbol& resultName) const {
-    Object* string = boundObject(*thread_, names::string);
+    Object* string = requireBound(*thread_, names::string);
     if (!string) return std::nullopt;
     std::optional<Message> message = resolveMessage(string);
     if (!message) return std::nullopt;
@@ -26,7 +27,7 @@ void MemberEvaluationStatement::callMethod(const Message& message, CallMode mode
     Member* codeMember = message.member->getMember(mode == CallMode::Synchronous ? names::synchronousCode
                                                                                  : names::asynchronousCode);
     StringObject* code = (codeMember ? codeMember->target() : message.member)->asStringObject();
-    if (!code) return;
+    if (!code) return noteStop(SilentStop::NotCode, memberName_->text);
     Object* string = boundObject(*thread_, names::string);
     Context* frame = startCall(*thread_, CodeRef::share(Code::of(*code)), mode);
     if (!frame) return;
@@ -46,13 +47,13 @@ void SynchronousMemberEvaluationStatement::execute() {
     ReferenceHandle result;
     if (intercepts(*message)) {
         if (!targetName_->empty()) {
-            if (!nil) return;
+            if (!nil) return noteStop(SilentStop::Unbound, names::nil.text);
             result = resolveTarget(*thread_, *targetName_, nil);
         }
         twoPointsCall(*message, result.get(), parameters_, Intercepted::SynchronousMessage);
         return;
     }
-    if (!nil) return;
+    if (!nil) return noteStop(SilentStop::Unbound, names::nil.text);
     // The target is resolved in the caller's context, before the method's is pushed.
     if (!targetName_->empty()) result = resolveTarget(*thread_, *targetName_, nil);
     callMethod(*message, CallMode::Synchronous, result.get());
@@ -65,6 +66,6 @@ void AsynchronousMemberEvaluationStatement::execute() {
         twoPointsCall(*message, nullptr, parameters_, Intercepted::AsynchronousMessage);
         return;
     }
-    if (!boundObject(*thread_, names::nil)) return; // required, like the synchronous form's, though unused
+    if (!requireBound(*thread_, names::nil)) return; // required, like the synchronous form's, though unused
     callMethod(*message, CallMode::Asynchronous, std::nullopt);
 }

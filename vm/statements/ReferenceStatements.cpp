@@ -2,20 +2,21 @@
 #include "vm/statements/ReferenceStatements.h"
 
 #include "vm/runtime/Resolution.h"
+#include "vm/runtime/RunObserver.h"
 #include "vm/runtime/Thread.h"
 
 void NewReferenceStatement::execute() {
-    if (Object* nil = boundObject(*thread_, names::nil)) thread_->currentContext()->addReference(*name_, nil);
+    if (Object* nil = requireBound(*thread_, names::nil)) thread_->currentContext()->addReference(*name_, nil);
 }
 
 void AssignReferenceStatement::execute() {
     Reference* source = thread_->lookup(*sourceName_);
     // "String" is required even when the source is bound.
-    Object* string = boundObject(*thread_, names::string);
+    Object* string = requireBound(*thread_, names::string);
     if (!string) return;
     Object* value = source ? source->target() : nullptr;
     if (!value) {
-        if (!isStringLiteral(*sourceName_)) return;
+        if (!isStringLiteral(*sourceName_)) return noteStop(SilentStop::Unbound, sourceName_->text);
         value = makeLiteral(*thread_, *sourceName_, string, literals::statementName);
     }
     if (Reference* target = thread_->lookup(*targetName_))
@@ -31,7 +32,7 @@ void MemberAccessStatement::execute() {
     if (!message) return;
     ReferenceHandle target(thread_->lookup(*targetName_));
     if (!target) {
-        Object* nil = boundObject(*thread_, names::nil);
+        Object* nil = requireBound(*thread_, names::nil);
         if (!nil) return;
         target = resolveTarget(*thread_, *targetName_, nil);
     }

@@ -59,9 +59,10 @@ void Lexer::nextToken() {
         if (ch == '\n') countLine(line_);
         ch = readChar();
     }
-
     if (ch == CharStream::End) {
         token_ = Token::End;
+        unfinished_ = false;
+        skippedEnd_ = std::size_t(-1); // the end reads nothing: a character skipped just before stays behind
         return;
     }
     for (const auto& [character, token] : singleCharacterTokens) {
@@ -90,11 +91,13 @@ void Lexer::nextToken() {
         }
         // A lone '=' starts no token, like the characters of the default case.
         unreadChar(next);
+        skippedEnd_ = consumed();
         return;
     }
     case '\\': {
         const int next = readChar();
         if (next == '*') {
+            commentStart_ = consumed() - 2;
             readComment();
             return;
         }
@@ -115,9 +118,33 @@ void Lexer::nextToken() {
     } else if (isLetter(ch) || ch == '_') {
         text_ = readRun(ch, isIdentifierPart);
         token_ = Token::Identifier;
+    } else {
+        skippedEnd_ = consumed();
     }
     // Any other character starts no token: it is dropped and the current token stays as it was, so
     // the parser sees it again. Existing programs depend on where that stops them, so it is kept.
+}
+
+std::size_t Lexer::tokenStart() const {
+    const std::size_t end = consumed();
+    if (readAgain()) return end - 1;
+    switch (token_) {
+    case Token::End:
+        return unfinished_ ? commentStart_ : end;
+    case Token::Comment:
+        return commentStart_;
+    case Token::BracketedName:
+        return nameStart_;
+    case Token::Number:
+    case Token::Identifier:
+        return end - text_.size();
+    case Token::LeftArrow:
+    case Token::RightArrow:
+    case Token::EqualEqual:
+        return end - 2;
+    default:
+        return end - 1;
+    }
 }
 
 std::string Lexer::readRun(int first, bool (*belongs)(int)) {
@@ -142,6 +169,7 @@ void Lexer::readAfterLess(std::size_t start) {
     const int third = readChar();
     if (third == '>') {
         token_ = Token::BracketedName;
+        nameStart_ = start;
         text_ = "<->";
         sourceView_ = {};
         return;
@@ -162,6 +190,7 @@ void Lexer::readComment() {
         }
         if (current == CharStream::End) {
             token_ = Token::End;
+            unfinished_ = true;
             return;
         }
         previous = current;
@@ -227,37 +256,38 @@ void Lexer::readBracketedName(std::size_t start) {
     }
     if (current == CharStream::End) {
         token_ = Token::End;
+        unfinished_ = true;
+        commentStart_ = start; // where the unfinished text began, as for a comment
         return;
     }
+    nameStart_ = start;
     token_ = Token::BracketedName;
     text_ = std::move(buffer);
     sourceView_ = escaped ? std::string_view() : input_.text().substr(start, consumed() - start);
 }
 
-int Lexer::readEscape(std::string& buffer) {
-    const int escaped = readChar();
+std::string_view Lexer::escapeText(int escaped) {
     switch (escaped) {
     case '-':
-        buffer.push_back('-');
-        break;
+        return "-";
     case '<':
-        buffer += "\\<";
-        break;
+        return "\\<";
     case '>':
-        buffer += "\\>";
-        break;
+        return "\\>";
     case '\\':
-        buffer.push_back('\\');
-        break;
+        return "\\";
     case 'n':
-        buffer.push_back('\n');
-        break;
+        return "\n";
     case 't':
-        buffer.push_back('\t');
-        break;
+        return "\t";
     // Any other character is dropped with its backslash; a dropped newline counts no line.
     default:
-        break;
+        return {};
     }
+}
+
+int Lexer::readEscape(std::string& buffer) {
+    const int escaped = readChar();
+    buffer += escapeText(escaped);
     return escaped;
 }

@@ -23,6 +23,16 @@ class Lexer {
     // then exactly those bytes); empty otherwise. Valid while the input is.
     std::string_view getSourceView() const { return sourceView_; }
     std::int32_t getLine() const { return line_; }
+    // Where the current token starts in the input, and where the next one will be looked for: a
+    // tool can point at a token. After a character that starts no token, the start is that
+    // character's, and the token is the previous one read again. The start is worked out when
+    // asked, from the end and the token, so reading costs nothing more; it needs the current
+    // text, not yet taken.
+    std::size_t tokenStart() const;
+    std::size_t tokenEnd() const { return consumed(); }
+    bool readAgain() const { return skippedEnd_ == consumed(); }
+    // What an escape in a bracketed name stands for, by the character after the backslash.
+    static std::string_view escapeText(int escaped);
 
   private:
     int readChar();
@@ -44,4 +54,9 @@ class Lexer {
     std::string text_;
     std::string_view sourceView_;
     std::string pushback_;
+    // Kept for the tokens whose length their text does not tell.
+    std::size_t nameStart_ = 0;    // of the last bracketed name
+    std::size_t commentStart_ = 0; // of the last comment, or of the comment or name left unfinished
+    bool unfinished_ = false;      // the end of input came inside a comment or a name
+    std::size_t skippedEnd_ = std::size_t(-1); // just after the last character that started no token
 };

@@ -10,9 +10,9 @@
 
 namespace {
 
-bool isName(Token token) {
-    return token == Token::Identifier || token == Token::BracketedName;
-}
+constexpr TokenSet nameTokens = tokenBit(Token::Identifier) | tokenBit(Token::BracketedName);
+constexpr TokenSet statementStart = tokenBit(Token::Identifier) | tokenBit(Token::BracketedName) |
+                                    tokenBit(Token::RightArrow) | tokenBit(Token::Comment);
 
 } // namespace
 
@@ -26,14 +26,15 @@ Parser::~Parser() = default;
 std::unique_ptr<Statement> Parser::parseStatement() {
     switch (lexer_.getToken()) {
     case Token::Semicolon:
-        lexer_.nextToken();
+        // A lone ';' ends the text. It stays the current token: nobody reads on after it.
+        expect(statementStart);
         return nullptr;
     case Token::Comment:
         lexer_.nextToken();
         return std::make_unique<CommentStatement>();
     case Token::RightArrow: {
         lexer_.nextToken();
-        if (lexer_.getToken() != Token::Identifier) return nullptr;
+        if (!at(Token::Identifier)) return nullptr;
         std::string name = lexer_.takeText();
         lexer_.nextToken();
         if (!accept(Token::Semicolon)) return nullptr;
@@ -46,17 +47,21 @@ std::unique_ptr<Statement> Parser::parseStatement() {
         const std::string name = lexer_.takeText();
         lexer_.nextToken();
         // Only an identifier can be a target.
-        if (kind == Token::Identifier && accept(Token::LeftArrow)) return parseAssignment(name);
+        if (kind == Token::Identifier && lexer_.getToken() == Token::LeftArrow) {
+            lexer_.nextToken();
+            return parseAssignment(name);
+        }
         return parseAfterName(kind, name, std::string(), false);
     }
     default:
+        expect(statementStart);
         return nullptr;
     }
 }
 
 std::unique_ptr<Statement> Parser::parseAssignment(const std::string& target) {
     const Token kind = lexer_.getToken();
-    if (!isName(kind)) return nullptr;
+    if (!atName()) return nullptr;
     nameSource_ = lexer_.getSourceView();
     const std::string name = lexer_.takeText();
     lexer_.nextToken();
@@ -69,18 +74,19 @@ std::unique_ptr<Statement> Parser::parseAssignment(const std::string& target) {
 std::unique_ptr<Statement> Parser::parseAfterName(Token kind, const std::string& name,
                                                   const std::string& target, bool inAssignment) {
     ParameterList parameters;
+    const TokenSet calls = tokenBit(Token::OpenParen) | tokenBit(Token::CloseParen);
+    const TokenSet copies = inAssignment ? tokenBit(Token::Semicolon) : 0;
     switch (lexer_.getToken()) {
     case Token::Semicolon:
-        if (!inAssignment) return nullptr;
+        if (!inAssignment) break;
         lexer_.nextToken();
         return std::make_unique<AssignReferenceStatement>(intern(name), intern(target));
     case Token::Colon: {
         lexer_.nextToken();
-        if (lexer_.getToken() != Token::BracketedName) return nullptr;
+        if (!at(Token::BracketedName)) return nullptr;
         const std::string member = lexer_.takeText();
         lexer_.nextToken();
-        if (lexer_.getToken() == Token::Semicolon) {
-            if (!inAssignment) return nullptr;
+        if (lexer_.getToken() == Token::Semicolon && inAssignment) {
             lexer_.nextToken();
             return std::make_unique<MemberAccessStatement>(intern(name), intern(member), intern(target));
         }
@@ -89,6 +95,7 @@ std::unique_ptr<Statement> Parser::parseAfterName(Token kind, const std::string&
             return std::make_unique<SynchronousMemberEvaluationStatement>(
                 intern(name), intern(member), std::move(parameters), intern(target));
         }
+        if (lexer_.getToken() != Token::CloseParen) return expect(copies | calls), nullptr;
         if (!parseAsynchronousCall(parameters)) return nullptr;
         return std::make_unique<AsynchronousMemberEvaluationStatement>(intern(name), intern(member),
                                                                        std::move(parameters));
@@ -108,30 +115,60 @@ std::unique_ptr<Statement> Parser::parseAfterName(Token kind, const std::string&
         return std::make_unique<AsynchronousStringEvaluationStatement>(name, std::move(parameters),
                                                                        nameSource_);
     default:
-        return nullptr;
+        break;
     }
+    const bool couldAssign = kind == Token::Identifier && !inAssignment;
+    expect(copies | calls | tokenBit(Token::Colon) | (couldAssign ? tokenBit(Token::LeftArrow) : 0));
+    return nullptr;
 }
 
 bool Parser::parseSynchronousCall(ParameterList& list) {
-    return accept(Token::OpenParen) && parseParameters(list) && accept(Token::CloseParen) &&
+    return accept(Token::OpenParen) && parseParameters(list) && closeParameters(Token::CloseParen, list) &&
            accept(Token::Semicolon);
 }
 
 // The asynchronous call writes its parentheses the other way round.
 bool Parser::parseAsynchronousCall(ParameterList& list) {
-    return accept(Token::CloseParen) && parseParameters(list) && accept(Token::OpenParen) &&
+    return accept(Token::CloseParen) && parseParameters(list) && closeParameters(Token::OpenParen, list) &&
            accept(Token::Semicolon);
 }
 
+// Where the list could also have gone on: with a name when empty, with ',' after a name.
+bool Parser::closeParameters(Token closing, const ParameterList& list) {
+    if (lexer_.getToken() == closing) {
+        lexer_.nextToken();
+        return true;
+    }
+    expect(tokenBit(closing) | (list.empty() ? nameTokens : tokenBit(Token::Comma)));
+    return false;
+}
+
+bool Parser::at(Token token) {
+    if (lexer_.getToken() == token) return true;
+    expect(tokenBit(token));
+    return false;
+}
+
+bool Parser::atName() {
+    if (lexer_.getToken() == Token::Identifier || lexer_.getToken() == Token::BracketedName) return true;
+    expect(nameTokens);
+    return false;
+}
+
+// Noted only where a statement fails, so a statement read without fault costs nothing more.
+void Parser::expect(TokenSet tokens) {
+    expected_ = tokens;
+}
+
 bool Parser::accept(Token expected) {
-    if (lexer_.getToken() != expected) return false;
+    if (!at(expected)) return false;
     lexer_.nextToken();
     return true;
 }
 
 // An empty list consumes nothing; the closing parenthesis that must follow decides.
 bool Parser::parseParameters(ParameterList& list) {
-    if (!isName(lexer_.getToken())) return true;
+    if (lexer_.getToken() != Token::Identifier && lexer_.getToken() != Token::BracketedName) return true;
     return parseParameterList(list);
 }
 
@@ -139,12 +176,13 @@ bool Parser::parseParameters(ParameterList& list) {
 bool Parser::parseParameterList(ParameterList& list) {
     for (;;) {
         if (!parseParameter(list)) return false;
-        if (!accept(Token::Comma)) return true;
+        if (lexer_.getToken() != Token::Comma) return true;
+        lexer_.nextToken();
     }
 }
 
 bool Parser::parseParameter(ParameterList& list) {
-    if (!isName(lexer_.getToken())) return false;
+    if (!atName()) return false;
     if (list.empty()) list.reserve(4);
     list.push_back(&intern(lexer_.getText()));
     lexer_.nextToken();

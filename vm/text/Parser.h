@@ -18,6 +18,12 @@ class Parser {
     // The next statement, or null at the end of the text or at the first thing that is no statement.
     std::unique_ptr<Statement> parseStatement();
 
+    // Where parseStatement answered null, for a tool that says why: the current token is what
+    // no statement takes (a lone ';' included, which is left unread), and expected() what the
+    // statement could have had there instead.
+    const Lexer& lexer() const { return lexer_; }
+    TokenSet expected() const { return expected_; }
+
   private:
     std::unique_ptr<Statement> parseAssignment(const std::string& target);
     // What may follow a consumed NAME; target is empty outside an assignment tail.
@@ -26,13 +32,20 @@ class Parser {
     // "( PARAMS ) ;" and ") PARAMS ( ;", starting at their first parenthesis.
     bool parseSynchronousCall(ParameterList& list);
     bool parseAsynchronousCall(ParameterList& list);
+    // Whether the current token is that one; when not, it joins what was expected here.
+    bool at(Token token);
+    bool atName();
+    // Notes tokens that the current place could have had.
+    void expect(TokenSet tokens);
     // Consumes the current token when it is the expected one.
     bool accept(Token expected);
     bool parseParameters(ParameterList& list);
+    bool closeParameters(Token closing, const ParameterList& list);
     bool parseParameterList(ParameterList& list);
     bool parseParameter(ParameterList& list);
 
     Lexer lexer_;
     // Where the statement's leading name stands in the input, when it is there verbatim.
     std::string_view nameSource_;
+    TokenSet expected_ = 0;
 };

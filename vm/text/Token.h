@@ -1,6 +1,8 @@
 // Token codes of the lexer, declared once.
 #pragma once
 
+#include <cstdint>
+
 // X(name, code)
 #define ORVEX_TOKENS(X)                                                                                      \
     X(End, 0)                                                                                                \
@@ -30,3 +32,23 @@ enum class Token : int {
     ORVEX_TOKENS(ORVEX_TOKEN_ENUM)
 #undef ORVEX_TOKEN_ENUM
 };
+
+// A set of tokens: what a parser could have taken where it found something else.
+using TokenSet = std::uint32_t;
+namespace token_index {
+enum : int {
+#define ORVEX_TOKEN_INDEX(name, code) name,
+    ORVEX_TOKENS(ORVEX_TOKEN_INDEX)
+#undef ORVEX_TOKEN_INDEX
+};
+} // namespace token_index
+constexpr TokenSet tokenBit(Token token) {
+    switch (token) {
+#define ORVEX_TOKEN_BIT(name, code)                                                                          \
+    case Token::name:                                                                                        \
+        return TokenSet{1} << token_index::name;
+        ORVEX_TOKENS(ORVEX_TOKEN_BIT)
+#undef ORVEX_TOKEN_BIT
+    }
+    return 0;
+}

@@ -1,0 +1,68 @@
+// The checker: the image as the main evaluation reads it, and every code text written in it.
+#include "tools/orvex/Checker.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "tools/orvex/SourceText.h"
+
+namespace {
+
+struct Diagnostic {
+    std::size_t offset; // in the image
+    bool error;
+    std::string message;
+};
+
+class Checker {
+  public:
+    explicit Checker(std::string image) : source_(std::move(image)) {}
+
+    std::vector<Diagnostic> run() {
+        source_.forEachCode([this](const CodeText& code, const TextReading& reading) { check(code, reading); });
+        std::stable_sort(diagnostics_.begin(), diagnostics_.end(),
+                         [](const Diagnostic& a, const Diagnostic& b) { return a.offset < b.offset; });
+        return diagnostics_;
+    }
+    const SourceText& source() const { return source_; }
+
+  private:
+    void check(const CodeText& code, const TextReading& reading) {
+        const bool isImage = code.outer == nullptr;
+        for (std::size_t at : reading.skipped)
+            add(code, at, false, skippedCharacter(code.text, at) + " starts no token and is skipped");
+        if (losesNothing(code.text, reading)) return;
+        std::string lost = "this code text stops here, and the rest of it never runs";
+        if (isImage) {
+            const std::size_t lines = source_.linesAfter(code.imageOffset(reading.at));
+            const bool restOfLine = code.text.find_first_not_of(" \t", reading.at + 1) < code.text.find('\n', reading.at);
+            lost = lines == 0   ? (restOfLine ? "the program stops here, and the rest of its line never runs"
+                                              : "the program stops here")
+                   : lines == 1 ? "the program stops here, and the line after it never runs"
+                                : "the program stops here, and the " + std::to_string(lines) +
+                                      " lines after it never run";
+        }
+        add(code, reading.at, isImage, stopReason(code.text, reading) + ": " + lost);
+    }
+
+    void add(const CodeText& code, std::size_t at, bool error, std::string message) {
+        diagnostics_.push_back({code.imageOffset(at), error, std::move(message)});
+    }
+
+    SourceText source_;
+    std::vector<Diagnostic> diagnostics_;
+};
+
+} // namespace
+
+bool checkImage(const std::string& fileName, std::string image, std::FILE* out) {
+    Checker checker(std::move(image));
+    bool failed = false;
+    for (const Diagnostic& diagnostic : checker.run()) {
+        const Place place = checker.source().place(diagnostic.offset);
+        std::fprintf(out, "%s:%zu:%zu: %s: %s\n", fileName.c_str(), place.line, place.column,
+                     diagnostic.error ? "error" : "warning", diagnostic.message.c_str());
+        failed = failed || diagnostic.error;
+    }
+    return failed;
+}

@@ -1,0 +1,239 @@
+// Program texts and their places in the image file.
+#include "tools/orvex/SourceText.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "vm/object/Names.h"
+#include "vm/statements/Statement.h"
+#include "vm/text/Lexer.h"
+#include "vm/text/Parser.h"
+
+std::size_t CodeText::imageOffset(std::size_t offset) const {
+    // A loop out through the texts each one is written in: their nesting is bounded, but no stack
+    // is spent on it anyway.
+    for (const CodeText* text = this; text->outer; text = text->outer) {
+        const auto& escapes = text->escapes;
+        auto after = std::upper_bound(escapes.begin(), escapes.end(), std::make_pair(offset, std::size_t(-1)));
+        if (after == escapes.begin())
+            offset = text->start + offset;
+        else
+            offset = std::prev(after)->second + (offset - std::prev(after)->first);
+    }
+    return offset;
+}
+
+void readStop(const Parser& parser, std::string_view text, TextReading& reading) {
+    const Lexer& lexer = parser.lexer();
+    reading.found = lexer.getToken();
+    reading.at = lexer.tokenStart();
+    reading.readAgain = lexer.readAgain();
+    reading.expected = parser.expected();
+    reading.unfinished = reading.found == Token::End && !reading.readAgain && reading.at < text.size();
+    if (reading.found == Token::Identifier || reading.found == Token::Number ||
+        reading.found == Token::BracketedName)
+        reading.foundText = lexer.getText();
+}
+
+namespace {
+
+// The statements, as the evaluation reads them, up to the first thing that is no statement.
+void readStatements(std::string_view text, TextReading& reading) {
+    CharStream stream = CharStream::view(text);
+    Parser parser(stream);
+    while (parser.parseStatement())
+        ++reading.statements;
+    readStop(parser, text, reading);
+}
+
+// The same text token by token, all of it: what is skipped and the names written before the stop.
+void readTokens(std::string_view text, TextReading& reading) {
+    CharStream stream = CharStream::view(text);
+    Lexer lexer(stream);
+    for (;;) {
+        const Token token = lexer.getToken();
+        const std::size_t start = lexer.tokenStart();
+        if (lexer.readAgain()) {
+            if (start < reading.at) reading.skipped.push_back(start);
+        } else if (token == Token::End) {
+            return;
+        } else if (token == Token::Semicolon) {
+            reading.hasSemicolon = true;
+        } else if (token == Token::BracketedName && start < reading.at) {
+            reading.names.push_back({start, lexer.tokenEnd(), lexer.getText()});
+        }
+        lexer.nextToken();
+    }
+}
+
+} // namespace
+
+TextReading readText(std::string_view text) {
+    TextReading reading;
+    readStatements(text, reading);
+    readTokens(text, reading);
+    return reading;
+}
+
+SourceText::SourceText(std::string image) {
+    lineStarts_.push_back(0);
+    for (std::size_t i = 0; i < image.size(); ++i)
+        if (image[i] == '\n') lineStarts_.push_back(i + 1);
+    texts_.emplace_back().text = std::move(image);
+}
+
+Place SourceText::place(std::size_t imageOffset) const {
+    auto after = std::upper_bound(lineStarts_.begin(), lineStarts_.end(), imageOffset);
+    const std::size_t line = static_cast<std::size_t>(after - lineStarts_.begin());
+    return {line, imageOffset - lineStarts_[line - 1] + 1};
+}
+
+std::size_t SourceText::linesAfter(std::size_t imageOffset) const {
+    const std::string& text = image().text;
+    std::size_t count = 0;
+    bool blank = true;
+    std::size_t i = text.find('\n', imageOffset);
+    if (i == std::string::npos) return 0;
+    for (++i; i < text.size(); ++i) {
+        if (text[i] == '\n') {
+            count += !blank;
+            blank = true;
+        } else if (text[i] != ' ' && text[i] != '\t' && text[i] != '\r') {
+            blank = false;
+        }
+    }
+    return count + !blank;
+}
+
+void SourceText::addCodeText(const CodeText& outer, const TextReading::Name& name) {
+    if (!isStringLiteral(name.text) || name.text.find(';') == std::string::npos) return;
+    CodeText& code = texts_.emplace_back();
+    code.text = unquote(name.text);
+    code.outer = &outer;
+    code.start = name.start + 1;
+    code.depth = outer.depth + 1;
+    // The name as written: each escape moves the bytes after it against the text read.
+    std::string_view written = std::string_view(outer.text).substr(name.start, name.end - name.start);
+    if (written.find('\\') != std::string_view::npos) {
+        std::size_t read = 0;
+        for (std::size_t at = 1; at + 1 < written.size();) {
+            if (written[at] == '\\') {
+                read += Lexer::escapeText(static_cast<unsigned char>(written[at + 1])).size();
+                at += 2;
+                code.escapes.emplace_back(read, name.start + at);
+            } else {
+                ++read;
+                ++at;
+            }
+        }
+    }
+    byText_.emplace(code.text, &code);
+}
+
+const CodeText* SourceText::find(std::string_view text) const {
+    auto found = byText_.find(text);
+    return found == byText_.end() ? nullptr : found->second;
+}
+
+std::string shown(std::string_view text, std::size_t limit) {
+    std::string out;
+    bool blank = false;
+    for (unsigned char ch : text) {
+        if (out.size() >= limit) return out + "...";
+        const bool isBlank = ch == ' ' || ch == '\t' || ch == '\n' || ch == '\r';
+        if (isBlank) {
+            if (!blank) out.push_back(' ');
+        } else if (ch < 0x20 || ch >= 0x7F) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", ch);
+            out += hex;
+        } else {
+            out.push_back(static_cast<char>(ch));
+        }
+        blank = isBlank;
+    }
+    return out;
+}
+
+std::string describeToken(Token token, std::string_view text) {
+    switch (token) {
+    case Token::End:
+        return "the end of the text";
+    case Token::Identifier:
+        return "the name '" + shown(text, 40) + "'";
+    case Token::BracketedName:
+        return "the bracketed name '" + shown(text, 40) + "'";
+    case Token::Number:
+        return "the number '" + shown(text, 40) + "' (a number is written in brackets: <" + shown(text, 40) + ">)";
+    case Token::Comment:
+        return "a comment";
+    case Token::LeftArrow:
+        return "'<-'";
+    case Token::RightArrow:
+        return "'->'";
+    case Token::EqualEqual:
+        return "'=='";
+    default:
+        break;
+    }
+    static constexpr std::pair<Token, char> single[] = {
+        {Token::Semicolon, ';'}, {Token::Dot, '.'},     {Token::Comma, ','}, {Token::Colon, ':'},
+        {Token::OpenParen, '('}, {Token::CloseParen, ')'}, {Token::Greater, '>'}, {Token::Plus, '+'},
+        {Token::Star, '*'},      {Token::Minus, '-'},   {Token::Slash, '/'}, {Token::Percent, '%'},
+        {Token::Backslash, '\\'}};
+    for (const auto& [code, ch] : single)
+        if (code == token) return std::string("'") + ch + "'";
+    return "a token";
+}
+
+std::string describeExpected(TokenSet expected) {
+    std::vector<std::string> words;
+    const TokenSet names = tokenBit(Token::Identifier) | tokenBit(Token::BracketedName);
+    if ((expected & names) == names)
+        words.push_back("a name");
+    else if (expected & tokenBit(Token::Identifier))
+        words.push_back("an identifier");
+    else if (expected & tokenBit(Token::BracketedName))
+        words.push_back("a bracketed name");
+    static constexpr std::pair<Token, const char*> others[] = {
+        {Token::RightArrow, "'->'"}, {Token::Comment, "a comment"}, {Token::LeftArrow, "'<-'"},
+        {Token::Colon, "':'"},       {Token::OpenParen, "'('"},     {Token::CloseParen, "')'"},
+        {Token::Comma, "','"},       {Token::Semicolon, "';'"}};
+    for (const auto& [token, word] : others)
+        if (expected & tokenBit(token)) words.push_back(word);
+    std::string out;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        if (i > 0) out += i + 1 == words.size() ? " or " : ", ";
+        out += words[i];
+    }
+    return out;
+}
+
+std::string skippedCharacter(std::string_view text, std::size_t at) {
+    return "the character '" + shown(text.substr(at, 1), 4) + "'";
+}
+
+// What the reader meets where a text stops.
+std::string stopReason(std::string_view text, const TextReading& reading) {
+    if (reading.unfinished)
+        return text[reading.at] == '\\' ? "this comment is never closed (a backslash and a star close it)"
+                                         : "this bracketed name is never closed (each '<' in it needs its own '>')";
+    std::string reason;
+    if (reading.readAgain) {
+        reason = skippedCharacter(text, reading.at) + " starts no token";
+        if (reading.found == Token::End) return reason + " and comes before any token";
+        reason += ", so " + describeToken(reading.found, reading.foundText) + " before it is read again, and ";
+    }
+    if (reading.found == Token::Semicolon && reading.expected & tokenBit(Token::Comment))
+        return reason + "a lone ';' ends the text";
+    reason += "found " + describeToken(reading.found, reading.foundText);
+    if (reading.expected & tokenBit(Token::Comment)) return reason + ", which starts no statement";
+    return reason + " where the statement needs " + describeExpected(reading.expected);
+}
+
+
+bool losesNothing(std::string_view text, const TextReading& reading) {
+    if (reading.cleanEnd()) return true;
+    return reading.found == Token::Semicolon && !reading.readAgain &&
+           text.find_first_not_of(" \t\n", reading.at + 1) == std::string_view::npos;
+}

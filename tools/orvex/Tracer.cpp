@@ -1,0 +1,183 @@
+// The tracer: a line per statement executed and a line per silent stop.
+#include "tools/orvex/Tracer.h"
+
+#include "vm/runtime/Code.h"
+#include "vm/runtime/Evaluation.h"
+#include "vm/runtime/Run.h"
+#include "vm/runtime/Thread.h"
+#include "vm/runtime/ThreadPool.h"
+#include "vm/statements/Statement.h"
+#include "vm/text/Parser.h"
+
+// Stands for a statement read: says so to the tracer, then lets the statement execute.
+class TracedStatement : public Statement {
+  public:
+    TracedStatement(Tracer& tracer, std::unique_ptr<Statement> inner, const Code& code, std::size_t begin,
+                    std::size_t end)
+        : tracer_(tracer), inner_(std::move(inner)), code_(code), begin_(begin), end_(end) {}
+    void execute() override {
+        tracer_.executing(*thread_->pool()->currentEvaluation(), *this);
+        inner_->setThread(thread_);
+        inner_->execute();
+    }
+    const Code& code() const { return code_; }
+    std::size_t begin() const { return begin_; }
+    std::string_view written() const { return code_.text().substr(begin_, end_ - begin_); }
+
+  private:
+    Tracer& tracer_;
+    std::unique_ptr<Statement> inner_;
+    const Code& code_; // a statement lives no longer than the code that holds it
+    std::size_t begin_, end_;
+};
+
+namespace {
+
+constexpr std::size_t shownStatement = 100;
+
+bool isBlank(char ch) {
+    return ch == ' ' || ch == '\t' || ch == '\n';
+}
+
+} // namespace
+
+Tracer::Tracer(std::string fileName, std::FILE* out, TraceOptions options)
+    : fileName_(std::move(fileName)), out_(out), options_(options) {}
+
+const SourceText& Tracer::useImage(std::string image) {
+    source_ = std::make_unique<SourceText>(std::move(image));
+    // Every code text written in the image, so that each one's statements can be placed there.
+    source_->forEachCode([](const CodeText&, const TextReading&) {});
+    return *source_;
+}
+
+std::unique_ptr<Statement> Tracer::read(const Code& code, const Parser& parser, std::unique_ptr<Statement> statement,
+                                        std::size_t begin) {
+    if (!statement) {
+        TextReading ending;
+        readStop(parser, code.text(), ending);
+        endings_[&code] = std::move(ending);
+        return nullptr;
+    }
+    // The statement runs to where the next token starts, blanks left out.
+    std::size_t end = parser.lexer().tokenStart();
+    while (end > begin && isBlank(code.text()[end - 1]))
+        --end;
+    return std::make_unique<TracedStatement>(*this, std::move(statement), code, begin, end);
+}
+
+const Tracer::Origin& Tracer::origin(const Code& code) {
+    const std::string_view text = code.text();
+    Origin& known = origins_[&code];
+    // A code freed and another made at the same address: worked out again for the new text.
+    if (known.data == text.data() && known.size == text.size() && known.data) return known;
+    known = Origin();
+    known.data = text.data();
+    known.size = text.size();
+    const std::string_view image = source_ ? std::string_view(source_->image().text) : std::string_view();
+    if (!image.empty() && text.data() >= image.data() && text.data() + text.size() <= image.data() + image.size())
+        known.imageBase = static_cast<std::size_t>(text.data() - image.data());
+    else if (const CodeText* written = source_ ? source_->find(text) : nullptr)
+        known.written = written;
+    else
+        known.label = "\"" + shown(text, 24) + "\"";
+    return known;
+}
+
+std::string Tracer::location(const Code& code, std::size_t offset) {
+    const Origin& from = origin(code);
+    if (from.label.size()) return from.label;
+    const std::size_t at = from.written ? from.written->imageOffset(offset) : from.imageBase + offset;
+    return fileName_ + ":" + std::to_string(source_->place(at).line);
+}
+
+std::string Tracer::label(const Evaluation& evaluation) {
+    Family family;
+    if (const Evaluation* parent = evaluation.parent()) {
+        // Its parent executed the statement that started it, so the parent's family is known.
+        family = families_[parent];
+        ++family.depth;
+        families_[&evaluation] = family;
+    } else if (auto found = families_.find(&evaluation); found != families_.end()) {
+        family = found->second;
+    }
+    std::string name = family.async ? "async " + std::to_string(family.async) : "main";
+    return family.depth ? name + "+" + std::to_string(family.depth) : name;
+}
+
+void Tracer::added(const Evaluation& evaluation) {
+    families_[&evaluation] = Family{++asyncCount_, 0};
+}
+
+void Tracer::executing(const Evaluation& evaluation, const TracedStatement& statement) {
+    if (options_.limit && executed_ == options_.limit) {
+        std::fprintf(out_, "orvex: the trace ends after %llu statements (--limit)\n",
+                     static_cast<unsigned long long>(options_.limit));
+        throw RunCut{};
+    }
+    ++executed_;
+    // The thread waits since the statement before this one: an <enter>.
+    if (evaluation.thread()->waiting() && !waiting_) enteredAt_ = currentWhere_ + ": " + currentText_;
+    waiting_ = evaluation.thread()->waiting();
+    currentWhere_ = location(statement.code(), statement.begin());
+    currentWho_ = label(evaluation);
+    currentText_ = shown(statement.written(), shownStatement);
+    if (!options_.stopsOnly)
+        std::fprintf(out_, "%s: %s: %s\n", currentWhere_.c_str(), currentWho_.c_str(), currentText_.c_str());
+}
+
+void Tracer::stopLine(const std::string& where, const std::string& who, const std::string& reason) {
+    std::fprintf(out_, "%s: %s: stop: %s\n", where.c_str(), who.c_str(), reason.c_str());
+}
+
+void Tracer::stopped(const StopDetail& detail) {
+    std::string reason = describe(detail);
+    if (options_.stopsOnly) reason += " (in: " + currentText_ + ")";
+    stopLine(currentWhere_, currentWho_, reason);
+}
+
+void Tracer::finished(const Evaluation& evaluation, const Code& code) {
+    auto ending = endings_.find(&code);
+    if (ending == endings_.end() || losesNothing(code.text(), ending->second)) return;
+    const TextReading& reading = ending->second;
+    stopLine(location(code, reading.at), label(evaluation),
+             stopReason(code.text(), reading) + ": the rest of this text is never read");
+}
+
+void Tracer::afterRun(const ThreadPool& pool) {
+    if (!pool.thread()->waiting()) return;
+    if (!waiting_) enteredAt_ = currentWhere_ + ": " + currentText_;
+    for (const Evaluation* evaluation : pool.evaluations()) {
+        if (evaluation->finished()) continue;
+        std::string where = evaluation->code() ? location(*evaluation->code(), 0) : fileName_;
+        stopLine(where, label(*evaluation),
+                 "never runs on: the thread waits since an <enter> that no <exit> ended (" + enteredAt_ + ")");
+    }
+}
+
+std::string Tracer::describe(const StopDetail& detail) const {
+    const std::string name(shown(detail.name, 40));
+    const std::string other(shown(detail.other, 40));
+    switch (detail.reason) {
+    case SilentStop::Unbound:
+        return "the name '" + name + "' is bound nowhere, and is no bracketed name";
+    case SilentStop::LocalStringUnbound:
+        return "the literal " + name + " is not made: 'String' is not bound in this very context";
+    case SilentStop::NoMember:
+        return "'" + name + "' has no member " + other + ", not even along <super>";
+    case SilentStop::ParameterCount:
+        return "<" + name + "> takes " + std::to_string(detail.expected) + " parameter" +
+               (detail.expected == 1 ? "" : "s") + ", got " + std::to_string(detail.got);
+    case SilentStop::NoResultName:
+        return "<" + name + "> delivers its result to a target, and this call has none (write x <- ... ( ) ;)";
+    case SilentStop::NotCode:
+        return "'" + name + "' is no string, so there is no code to run";
+    case SilentStop::NoIdentifier:
+        return "'" + name + "' has no <id> that is a string";
+    case SilentStop::UnknownOperation:
+        return "<invoke> knows no operation " + other + " of the interface " + name + ": the answer is nil";
+    case SilentStop::AnswerUnbound:
+        return "<invoke> answers " + name + ", a name bound nowhere: the answer is nil";
+    }
+    return "the statement stops";
+}

@@ -1,0 +1,72 @@
+// orvex trace: watches a run and writes a line for each statement it executes and for each place
+// where a statement or an evaluation stops without a word.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "tools/orvex/SourceText.h"
+#include "vm/runtime/RunObserver.h"
+
+class ThreadPool;
+class TracedStatement;
+
+struct TraceOptions {
+    bool stopsOnly = false;
+    std::uint64_t limit = 0; // statements; 0: no limit
+};
+
+class Tracer : public RunObserver {
+  public:
+    Tracer(std::string fileName, std::FILE* out, TraceOptions options);
+
+    // The image the run reads: the pool must read this very buffer (source().image().text).
+    const SourceText& useImage(std::string image);
+
+    std::unique_ptr<Statement> read(const Code& code, const Parser& parser, std::unique_ptr<Statement> statement,
+                                    std::size_t begin) override;
+    void finished(const Evaluation& evaluation, const Code& code) override;
+    void added(const Evaluation& evaluation) override;
+    void stopped(const StopDetail& detail) override;
+
+    void executing(const Evaluation& evaluation, const TracedStatement& statement);
+    // Once the scheduler has stopped: the evaluations that the waiting thread holds back.
+    void afterRun(const ThreadPool& pool);
+
+  private:
+    // Where a code's text comes from.
+    struct Origin {
+        const char* data = nullptr; // the text it was worked out for
+        std::size_t size = 0;
+        std::size_t imageBase = std::size_t(-1); // the text stands in the image from here
+        const CodeText* written = nullptr;       // or is a code text written in it
+        std::string label;                        // or neither: its first bytes
+    };
+    const Origin& origin(const Code& code);
+    std::string location(const Code& code, std::size_t offset);
+    std::string label(const Evaluation& evaluation);
+    void stopLine(const std::string& where, const std::string& who, const std::string& reason);
+    std::string describe(const StopDetail& detail) const;
+
+    std::string fileName_;
+    std::FILE* out_;
+    TraceOptions options_;
+    std::unique_ptr<SourceText> source_;
+    std::unordered_map<const Code*, Origin> origins_;
+    std::unordered_map<const Code*, TextReading> endings_;
+    struct Family {
+        int async = 0; // 0: the main evaluation
+        int depth = 0; // synchronous children between it and its root
+    };
+    std::unordered_map<const Evaluation*, Family> families_;
+    int asyncCount_ = 0;
+    std::uint64_t executed_ = 0;
+    // The statement executing, for the stops it meets.
+    std::string currentWhere_, currentWho_, currentText_;
+    // The statement after which the thread was found waiting.
+    bool waiting_ = false;
+    std::string enteredAt_;
+};

@@ -1,0 +1,147 @@
+// orvex: the companion of OrvexVM that says why a program printed nothing.
+//   orvex check FILE...                          where reading stops, and why
+//   orvex trace FILE [-o TRACE] [--stops] [--limit N]   runs it, saying what runs and what stops
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tools/orvex/Checker.h"
+#include "tools/orvex/Tracer.h"
+#include "vm/runtime/ImageFile.h"
+#include "vm/runtime/Run.h"
+#include "vm/runtime/ThreadPool.h"
+
+namespace {
+
+// Exit statuses.
+constexpr int clean = 0;
+constexpr int hasErrors = 1;
+constexpr int unreadable = 2; // a file that cannot be read, or a command line that makes no sense
+
+const char* const usage =
+    "usage: orvex check FILE...\n"
+    "       orvex trace FILE [-o TRACE] [--stops] [--limit N]\n"
+    "       orvex --help | --version\n";
+
+const char* const help =
+    "orvex: why an Orvex program printed nothing.\n"
+    "\n"
+    "orvex check FILE...\n"
+    "    Reads each image as OrvexVM would and runs nothing. Writes to standard error one line per\n"
+    "    finding, FILE:LINE:COLUMN: error|warning: MESSAGE (columns in bytes): where the program\n"
+    "    stops being read and why, characters that start no token, comments and bracketed names\n"
+    "    left open. A bracketed name holding statements is checked as code too; what is wrong in it\n"
+    "    is a warning, since that text may never run. FILE '-' is standard input.\n"
+    "    Exit status: 0 without errors, 1 with errors, 2 when a file cannot be read.\n"
+    "\n"
+    "orvex trace FILE [-o TRACE] [--stops] [--limit N]\n"
+    "    Runs the image exactly as OrvexVM does (the same Orvex.out and closing line) and writes\n"
+    "    the trace to standard error, or to TRACE. One line per statement run,\n"
+    "        WHERE: EVALUATION: STATEMENT\n"
+    "    and one per silent stop,\n"
+    "        WHERE: EVALUATION: stop: REASON\n"
+    "    WHERE is FILE:LINE, also for code written as a bracketed name in the image, or the first\n"
+    "    bytes of a text made while running. EVALUATION is main, async N (the Nth asynchronous\n"
+    "    evaluation), with +D for a synchronous child D calls deep. Comments are not shown.\n"
+    "    --stops   only the stops, each with its statement\n"
+    "    --limit N end the run after N statements (a program that never ends can be traced)\n";
+
+int checkFiles(const std::vector<std::string>& files) {
+    int status = clean;
+    for (const std::string& file : files) {
+        std::string image;
+        const bool read = file == "-" ? readImageStream(stdin, image) : readImageFile(file, image);
+        if (!read) {
+            std::fprintf(stderr, "orvex: %s: cannot read: %s\n", file.c_str(), std::strerror(errno));
+            status = unreadable;
+            continue;
+        }
+        if (checkImage(file, std::move(image), stderr) && status == clean) status = hasErrors;
+    }
+    return status;
+}
+
+int traceFile(const std::string& file, const char* traceName, TraceOptions options) {
+    std::FILE* out = traceName ? std::fopen(traceName, "w") : stderr;
+    if (!out) {
+        std::fprintf(stderr, "orvex: %s: cannot write: %s\n", traceName, std::strerror(errno));
+        return unreadable;
+    }
+    Tracer tracer(file, out, options);
+    bool read = false;
+    runObserver = &tracer;
+    // The image is read after "Orvex.out" is made, as OrvexVM reads it.
+    runProgram(
+        [&](ThreadPool& pool) {
+            std::string image;
+            read = file == "-" ? readImageStream(stdin, image) : readImageFile(file, image);
+            if (!read) {
+                std::fprintf(out, "orvex: %s: cannot read: %s; nothing runs\n", file.c_str(), std::strerror(errno));
+                return;
+            }
+            pool.loadText(tracer.useImage(std::move(image)).image().text);
+        },
+        [&](ThreadPool& pool) { tracer.afterRun(pool); });
+    runObserver = nullptr;
+    if (out != stderr) std::fclose(out);
+    return read ? clean : unreadable;
+}
+
+bool parseCount(const char* text, std::uint64_t& count) {
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long long value = std::strtoull(text, &end, 10);
+    if (errno || end == text || *end || text[0] == '-' || value == 0) return false;
+    count = value;
+    return true;
+}
+
+int trace(int argc, char** argv) {
+    const char* file = nullptr;
+    const char* traceName = nullptr;
+    TraceOptions options;
+    for (int i = 2; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == "-o" && i + 1 < argc) {
+            traceName = argv[++i];
+        } else if (argument == "--stops") {
+            options.stopsOnly = true;
+        } else if (argument == "--limit" && i + 1 < argc) {
+            if (!parseCount(argv[++i], options.limit)) {
+                std::fprintf(stderr, "orvex: --limit takes a count above 0, not '%s'\n%s", argv[i], usage);
+                return unreadable;
+            }
+        } else if (!file && (argument == "-" || argument[0] != '-')) {
+            file = argv[i];
+        } else {
+            std::fprintf(stderr, "orvex: trace: unexpected '%s'\n%s", argv[i], usage);
+            return unreadable;
+        }
+    }
+    if (!file) {
+        std::fprintf(stderr, "orvex: trace needs a FILE\n%s", usage);
+        return unreadable;
+    }
+    return traceFile(file, traceName, options);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::string command = argc > 1 ? argv[1] : "";
+    if (command == "--help" || command == "-h") {
+        std::fputs(help, stdout);
+        return clean;
+    }
+    if (command == "--version") {
+        std::printf("orvex %s\n", ORVEX_VERSION);
+        return clean;
+    }
+    if (command == "check" && argc > 2) return checkFiles(std::vector<std::string>(argv + 2, argv + argc));
+    if (command == "trace") return trace(argc, argv);
+    std::fputs(usage, stderr);
+    return unreadable;
+}
