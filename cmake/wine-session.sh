@@ -1,7 +1,8 @@
 #!/bin/sh
-# Starts or ends the Wine session of one prefix: wine-session.sh setup|teardown PREFIX
+# Starts or ends the Wine session of one prefix: wine-session.sh setup|teardown PREFIX [TEMPLATE]
 #
-# setup makes a fresh prefix (copied from a template beside it, created once), then keeps one
+# setup makes a fresh prefix (copied from a template, PREFIX.template unless named, created once;
+# prefixes of one build tree can share one), then keeps one
 # wineserver running for the whole test run. teardown ends that wineserver and with it every
 # Windows process of the prefix, and no other.
 set -eu
@@ -16,7 +17,7 @@ loader=/usr/lib/wine/wine64
 server=/usr/lib/wine/wineserver
 [ -x "$loader" ] || loader=$(command -v wine64)
 [ -x "$server" ] || server=$(command -v wineserver)
-template=$WINEPREFIX.template
+template=${3:-$WINEPREFIX.template}
 
 # Every Wine daemon inherits the stdio of the process that starts it; a test harness reading those
 # pipes would wait for them forever, so nothing started here keeps them.
@@ -51,7 +52,7 @@ teardown)
     echo "Wine session of $WINEPREFIX ended"
     ;;
 *)
-    echo "usage: wine-session.sh setup|teardown PREFIX" >&2
+    echo "usage: wine-session.sh setup|teardown PREFIX [TEMPLATE]" >&2
     exit 2
     ;;
 esac

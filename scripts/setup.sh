@@ -2,7 +2,8 @@
 # Installs whatever the build and the tests need and this machine lacks (Debian, as root).
 set -euo pipefail
 packages=(cmake g++ make libgtest-dev libbenchmark-dev time
-          mingw-w64 g++-mingw-w64-x86-64 wine64 wine64-tools libwine-dev vim)
+          mingw-w64 g++-mingw-w64-x86-64 wine64 wine64-tools libwine-dev vim
+          dpkg-dev groff-base nsis) # the packages: dpkg-shlibdeps, man page checks, the Windows installer
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -10,8 +10,13 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${ORVEX_WINDOWS_BUILD:-$root/build-win}
 
-# Whatever happens to the test run, the prefix's wineserver and every Windows process in it end.
-end_session() { "$root/cmake/wine-session.sh" teardown "$build/wineprefix" >/dev/null 2>&1 || true; }
+# Whatever happens to the test run, the prefixes' wineservers and every Windows process in them end.
+end_session() {
+    local prefix
+    for prefix in "$build/wineprefix" "$build/wineprefix-packages"; do
+        "$root/cmake/wine-session.sh" teardown "$prefix" >/dev/null 2>&1 || true
+    done
+}
 trap end_session EXIT
 
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
