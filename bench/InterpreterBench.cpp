@@ -9,6 +9,7 @@
 #include "vm/runtime/Thread.h"
 #include "vm/runtime/ThreadPool.h"
 #include "vm/runtime/World.h"
+#include "vm/text/Lexer.h"
 
 namespace {
 
@@ -63,6 +64,30 @@ void stepAssignments(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * 100000);
 }
 BENCHMARK(stepAssignments)->Unit(benchmark::kMillisecond);
+
+// A new string object under a new key: the registry's insert, among as many entries as iterations.
+void makeRegisteredObjects(benchmark::State& state) {
+    World world;
+    Object* string = world.thread->lookup("String")->target();
+    int n = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(makeLiteralObject(intern("<" + std::to_string(n++) + ">"), string));
+}
+BENCHMARK(makeRegisteredObjects)->Iterations(500000);
+
+// Tokens of names, arrows, a comment and bracketed names with and without an escape.
+void lexTokens(benchmark::State& state) {
+    std::string text;
+    for (int i = 0; i < 10000; ++i)
+        text += "q <- <a literal, -> arrows and an escaped \\< bracket> ; \\* note \\* m <- o : <val> ;\n";
+    for (auto _ : state) {
+        CharStream input = CharStream::view(text);
+        Lexer lexer(input);
+        while (lexer.getToken() != Token::End) lexer.nextToken();
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
+}
+BENCHMARK(lexTokens)->Unit(benchmark::kMillisecond);
 
 void addIntegers(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(applyOperation("String", "<+>", "<12345>", "<1>"));

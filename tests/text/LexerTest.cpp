@@ -29,7 +29,7 @@ Tokens lex(std::string_view text) {
     Tokens tokens;
     for (; lexer.getToken() != Token::End; lexer.nextToken()) {
         const int code = static_cast<int>(lexer.getToken());
-        tokens.push_back(tokenName(lexer.getToken()) + (code > 500 ? " " + lexer.getText() : ""));
+        tokens.push_back(tokenName(lexer.getToken()) + (code > 500 ? " " + lexer.takeText() : ""));
     }
     return tokens;
 }

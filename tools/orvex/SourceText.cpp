@@ -60,7 +60,7 @@ void readTokens(std::string_view text, TextReading& reading) {
         } else if (token == Token::Semicolon) {
             reading.hasSemicolon = true;
         } else if (token == Token::BracketedName && start < reading.at) {
-            reading.names.push_back({start, lexer.tokenEnd(), lexer.getText()});
+            reading.names.push_back({start, lexer.tokenEnd(), lexer.takeText()});
         }
         lexer.nextToken();
     }

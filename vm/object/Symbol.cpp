@@ -32,11 +32,6 @@ std::uint64_t prefixOf(std::string_view text) {
 
 } // namespace
 
-SymbolTable& SymbolTable::instance() {
-    static SymbolTable table;
-    return table;
-}
-
 SymbolTable::SymbolTable() : slots_(1024, nullptr) {}
 
 SymbolTable::~SymbolTable() {

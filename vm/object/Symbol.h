@@ -38,7 +38,11 @@ struct Symbol {
 
 class SymbolTable {
   public:
-    static SymbolTable& instance();
+    // Every intern goes through here: inline, the construction guard is one test.
+    static SymbolTable& instance() {
+        static SymbolTable table;
+        return table;
+    }
 
     // The symbol of text, made on first use. Symbols live as long as the process.
     const Symbol& intern(std::string_view text);

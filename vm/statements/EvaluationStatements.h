@@ -41,10 +41,10 @@ class StringEvaluationStatement : public Statement {
   public:
     // source: the code as it stands in the text being parsed, when it is there verbatim (it holds
     // no escape); the statement then keeps no copy of it. That text outlives the statement.
-    StringEvaluationStatement(std::string code, ParameterList parameters, std::string_view source)
+    StringEvaluationStatement(std::string_view code, ParameterList parameters, std::string_view source)
         : parameters_(std::move(parameters)) {
         bool verbatim = !source.empty() && source == code;
-        if (!verbatim) ownText_ = std::move(code);
+        if (!verbatim) ownText_ = code;
         codeText_ = verbatim ? source : std::string_view(ownText_);
     }
     std::string_view codeText() const { return codeText_; }
@@ -59,9 +59,9 @@ class StringEvaluationStatement : public Statement {
 
 class SynchronousStringEvaluationStatement : public StringEvaluationStatement {
   public:
-    SynchronousStringEvaluationStatement(std::string code, ParameterList parameters, const Symbol& target,
+    SynchronousStringEvaluationStatement(std::string_view code, ParameterList parameters, const Symbol& target,
                                          std::string_view source = {})
-        : StringEvaluationStatement(std::move(code), std::move(parameters), source), targetName_(&target) {}
+        : StringEvaluationStatement(code, std::move(parameters), source), targetName_(&target) {}
     void execute() override;
     const std::string& targetName() const { return targetName_->text; }
 
@@ -71,8 +71,8 @@ class SynchronousStringEvaluationStatement : public StringEvaluationStatement {
 
 class AsynchronousStringEvaluationStatement : public StringEvaluationStatement {
   public:
-    AsynchronousStringEvaluationStatement(std::string code, ParameterList parameters,
+    AsynchronousStringEvaluationStatement(std::string_view code, ParameterList parameters,
                                           std::string_view source = {})
-        : StringEvaluationStatement(std::move(code), std::move(parameters), source) {}
+        : StringEvaluationStatement(code, std::move(parameters), source) {}
     void execute() override;
 };

@@ -2,10 +2,12 @@
 #pragma once
 
 #include "vm/object/Names.h"
+#include "vm/object/SmallAllocator.h"
 
 class Thread;
 
-class Statement {
+// Statements come and go by the million while an image is read: from the pool.
+class Statement : public SmallObject {
   public:
     Statement() = default;
     virtual ~Statement();

@@ -1,37 +1,38 @@
 // The lexer: reads program text one token at a time, never further than the token needs.
 #include "vm/text/Lexer.h"
 
+#include <array>
 #include <limits>
 #include <utility>
 
 namespace {
 
 // Plain ASCII classes: program text is bytes, and no locale may turn a byte into a letter.
-bool isDigit(int ch) {
-    return ch >= '0' && ch <= '9';
-}
-bool isLetter(int ch) {
-    return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z');
-}
-bool isIdentifierPart(int ch) {
-    return isDigit(ch) || isLetter(ch) || ch == '_';
-}
+// One table answers every question the lexer asks of a byte.
+enum ByteClass : std::uint8_t {
+    digitByte = 1,      // starts and continues a number
+    letterByte = 2,     // starts an identifier, with '_'
+    specialInName = 4,  // a byte a bracketed name reacts to: line ends, depth, escapes
+};
 
-// The bytes a bracketed name reacts to: line ends are counted, the rest move the depth or escape.
-bool isSpecialInName(int ch) {
-    return ch == '\n' || ch == '<' || ch == '-' || ch == '>' || ch == '\\';
+constexpr std::array<std::uint8_t, 256> byteClasses = [] {
+    std::array<std::uint8_t, 256> classes{};
+    for (int c = '0'; c <= '9'; ++c) classes[c] = digitByte;
+    for (int c = 'A'; c <= 'Z'; ++c) classes[c] = letterByte;
+    for (int c = 'a'; c <= 'z'; ++c) classes[c] = letterByte;
+    classes['_'] = letterByte;
+    for (unsigned char c : {'\n', '<', '-', '>', '\\'}) classes[c] = specialInName;
+    return classes;
+}();
+
+bool is(unsigned char byte, std::uint8_t classes) {
+    return (byteClasses[byte] & classes) != 0;
 }
 
 // The line number stops at its maximum instead of overflowing on an absurdly long text.
 void countLine(std::int32_t& line) {
     if (line < std::numeric_limits<std::int32_t>::max()) ++line;
 }
-
-// The tokens that are their one character; '>' closes a bracketed name, but alone it is a token too.
-constexpr std::pair<char, Token> singleCharacterTokens[] = {
-    {';', Token::Semicolon}, {'.', Token::Dot},        {',', Token::Comma},   {':', Token::Colon},
-    {'(', Token::OpenParen}, {')', Token::CloseParen}, {'>', Token::Greater}, {'+', Token::Plus},
-    {'*', Token::Star},      {'/', Token::Slash},      {'%', Token::Percent}};
 
 } // namespace
 
@@ -41,88 +42,88 @@ Lexer::Lexer(CharStream& input) : input_(input) {
 
 Lexer::~Lexer() = default;
 
-int Lexer::readChar() {
-    if (pushback_.empty()) return input_.get();
-    const int ch = static_cast<unsigned char>(pushback_.back());
-    pushback_.pop_back();
-    return ch;
+int Lexer::peek(std::size_t at) const {
+    std::string_view text = input_.text();
+    return at < text.size() ? static_cast<unsigned char>(text[at]) : CharStream::End;
 }
 
-void Lexer::unreadChar(int ch) {
-    // The stream repeats its end on every later read, so the end never needs to be given back.
-    if (ch != CharStream::End) pushback_.push_back(static_cast<char>(ch));
+void Lexer::moveTo(std::size_t at) {
+    input_.skip(at - input_.position());
 }
 
 void Lexer::nextToken() {
-    int ch = readChar();
-    while (ch == ' ' || ch == '\t' || ch == '\n') {
-        if (ch == '\n') countLine(line_);
-        ch = readChar();
+    const std::string_view text = input_.text();
+    std::size_t at = input_.position();
+    while (at < text.size() && (text[at] == ' ' || text[at] == '\t' || text[at] == '\n')) {
+        if (text[at] == '\n') countLine(line_);
+        ++at;
     }
-    if (ch == CharStream::End) {
+    if (at == text.size()) {
+        moveTo(at);
         token_ = Token::End;
         unfinished_ = false;
         skippedEnd_ = std::size_t(-1); // the end reads nothing: a character skipped just before stays behind
         return;
     }
-    for (const auto& [character, token] : singleCharacterTokens) {
-        if (ch == character) {
-            token_ = token;
-            return;
-        }
-    }
-
+    const std::size_t start = at;
+    const auto ch = static_cast<unsigned char>(text[at++]);
+    moveTo(at);
     switch (ch) {
-    case '-': {
-        const int next = readChar();
-        if (next == '>') {
+    // The tokens that are their one character; '>' closes a bracketed name, but alone it is a token too.
+    case ';': token_ = Token::Semicolon; return;
+    case '.': token_ = Token::Dot; return;
+    case ',': token_ = Token::Comma; return;
+    case ':': token_ = Token::Colon; return;
+    case '(': token_ = Token::OpenParen; return;
+    case ')': token_ = Token::CloseParen; return;
+    case '>': token_ = Token::Greater; return;
+    case '+': token_ = Token::Plus; return;
+    case '*': token_ = Token::Star; return;
+    case '/': token_ = Token::Slash; return;
+    case '%': token_ = Token::Percent; return;
+    case '-':
+        if (peek(at) == '>') {
+            moveTo(at + 1);
             token_ = Token::RightArrow;
             return;
         }
-        unreadChar(next);
         token_ = Token::Minus;
         return;
-    }
-    case '=': {
-        const int next = readChar();
-        if (next == '=') {
+    case '=':
+        if (peek(at) == '=') {
+            moveTo(at + 1);
             token_ = Token::EqualEqual;
             return;
         }
         // A lone '=' starts no token, like the characters of the default case.
-        unreadChar(next);
-        skippedEnd_ = consumed();
+        skippedEnd_ = at;
         return;
-    }
-    case '\\': {
-        const int next = readChar();
-        if (next == '*') {
-            commentStart_ = consumed() - 2;
-            readComment();
+    case '\\':
+        if (peek(at) == '*') {
+            commentStart_ = start;
+            readComment(at + 1);
             return;
         }
-        unreadChar(next);
         token_ = Token::Backslash;
         return;
-    }
     case '<':
-        readAfterLess(consumed() - 1);
+        readAfterLess(start);
         return;
     default:
         break;
     }
-
-    if (isDigit(ch)) {
-        text_ = readRun(ch, isDigit);
-        token_ = Token::Number;
-    } else if (isLetter(ch) || ch == '_') {
-        text_ = readRun(ch, isIdentifierPart);
-        token_ = Token::Identifier;
-    } else {
-        skippedEnd_ = consumed();
+    if (is(ch, digitByte | letterByte)) {
+        // A number is digits; an identifier is a letter or '_' and then any of the three.
+        const std::uint8_t part = is(ch, digitByte) ? digitByte : digitByte | letterByte;
+        while (at < text.size() && is(static_cast<unsigned char>(text[at]), part)) ++at;
+        moveTo(at);
+        text_ = text.substr(start, at - start);
+        token_ = part == digitByte ? Token::Number : Token::Identifier;
+        return;
     }
     // Any other character starts no token: it is dropped and the current token stays as it was, so
     // the parser sees it again. Existing programs depend on where that stops them, so it is kept.
+    skippedEnd_ = at;
 }
 
 std::size_t Lexer::tokenStart() const {
@@ -147,114 +148,97 @@ std::size_t Lexer::tokenStart() const {
     }
 }
 
-std::string Lexer::readRun(int first, bool (*belongs)(int)) {
-    std::string run(1, static_cast<char>(first));
-    int ch = readChar();
-    while (belongs(ch)) {
-        run.push_back(static_cast<char>(ch));
-        ch = readChar();
-    }
-    unreadChar(ch);
-    return run;
-}
-
 // "<-" is an arrow, "<->" the one name that starts like an arrow, anything else opens a name.
 void Lexer::readAfterLess(std::size_t start) {
-    const int second = readChar();
-    if (second != '-') {
-        unreadChar(second);
+    if (peek(start + 1) != '-') {
         readBracketedName(start);
         return;
     }
-    const int third = readChar();
-    if (third == '>') {
+    if (peek(start + 2) == '>') {
+        moveTo(start + 3);
         token_ = Token::BracketedName;
         nameStart_ = start;
         text_ = "<->";
         sourceView_ = {};
         return;
     }
-    unreadChar(third);
+    moveTo(start + 2);
     token_ = Token::LeftArrow;
 }
 
 // The closing pair may reuse the opening backslash, so a backslash and two stars already make a
 // whole comment. An unfinished comment is lost: the token is the end of input.
-void Lexer::readComment() {
-    int previous = '*';
-    int current = '\\';
-    for (;;) {
-        if (previous == '\\' && current == '*') {
+void Lexer::readComment(std::size_t at) {
+    const std::string_view text = input_.text();
+    bool afterBackslash = true; // the opening one
+    for (; at < text.size(); ++at) {
+        const char ch = text[at];
+        if (ch == '\n') countLine(line_);
+        if (afterBackslash && ch == '*') {
+            moveTo(at + 1);
             token_ = Token::Comment;
             return;
         }
-        if (current == CharStream::End) {
-            token_ = Token::End;
-            unfinished_ = true;
-            return;
-        }
-        previous = current;
-        current = readChar();
-        if (current == '\n') countLine(line_);
+        afterBackslash = ch == '\\';
     }
-}
-
-// Most of a bracketed name is bytes that no rule looks at: copied a run at a time, straight from
-// the input, when nothing was given back. Answers the last byte copied, the current one.
-int Lexer::copyOrdinaryRun(std::string& buffer, int current) {
-    if (!pushback_.empty()) return current;
-    std::string_view rest = input_.text().substr(input_.position());
-    std::size_t n = 0;
-    while (n < rest.size() && !isSpecialInName(static_cast<unsigned char>(rest[n])))
-        ++n;
-    if (n == 0) return current;
-    buffer.append(rest.data(), n);
-    input_.skip(n);
-    return static_cast<unsigned char>(rest[n - 1]);
+    moveTo(at);
+    token_ = Token::End;
+    unfinished_ = true;
 }
 
 // The name runs to the '>' that brings the depth back to 0. Arrows inside it ("<-", "->") open
-// and close no level. The depth is a counter, not recursion, so nesting costs no stack.
+// and close no level. The depth is a counter, not recursion, so nesting costs no stack. Most of
+// a name is bytes that no rule looks at: they are passed over a run at a time, and a name without
+// an escape is its own bytes in the input, never copied.
 void Lexer::readBracketedName(std::size_t start) {
-    std::string buffer(1, '<');
+    const std::string_view text = input_.text();
+    std::size_t at = start + 1;
+    std::size_t copied = start; // with an escape: the input up to here is in building_
     bool escaped = false;
     std::int64_t depth = 1;
-    int current = '<';
-    while (depth > 0 && current != CharStream::End) {
-        const int previous = current;
-        current = readChar();
-        switch (current) {
-        case CharStream::End:
-            break;
+    int previous = '<';
+    while (depth > 0) {
+        while (at < text.size() && !is(static_cast<unsigned char>(text[at]), specialInName)) {
+            ++at;
+            previous = 0; // an ordinary byte: no arrow rule looks back at it
+        }
+        if (at == text.size()) break;
+        const auto ch = static_cast<unsigned char>(text[at++]);
+        switch (ch) {
         case '\n':
-            buffer.push_back('\n');
             countLine(line_);
             break;
         case '<':
-            buffer.push_back('<');
             ++depth;
             break;
         case '-':
-            buffer.push_back('-');
             if (previous == '<') --depth;
             break;
         case '>':
-            buffer.push_back('>');
             if (previous != '-') --depth;
             break;
-        case '\\':
+        default: { // '\\'
             // The escaped character stands in for the current one, so it takes part in the arrow
             // rules of the next character even though it never changes the depth itself.
-            current = readEscape(buffer);
+            if (!escaped) building_.clear();
             escaped = true;
-            break;
-        default:
-            buffer.push_back(static_cast<char>(current));
-            current = copyOrdinaryRun(buffer, current);
-            break;
+            building_.append(text.substr(copied, at - 1 - copied));
+            const int next = peek(at);
+            if (next == CharStream::End) {
+                copied = at;
+                previous = CharStream::End;
+                continue;
+            }
+            building_ += escapeText(next);
+            copied = ++at;
+            previous = next;
+            continue;
         }
+        }
+        previous = ch;
     }
-    if (current == CharStream::End) {
+    moveTo(at);
+    if (depth > 0) {
         token_ = Token::End;
         unfinished_ = true;
         commentStart_ = start; // where the unfinished text began, as for a comment
@@ -262,8 +246,16 @@ void Lexer::readBracketedName(std::size_t start) {
     }
     nameStart_ = start;
     token_ = Token::BracketedName;
-    text_ = std::move(buffer);
-    sourceView_ = escaped ? std::string_view() : input_.text().substr(start, consumed() - start);
+    if (escaped) {
+        building_.append(text.substr(copied, at - copied));
+        // The text of the token before stays readable until this one replaces it.
+        std::swap(building_, escapedText_);
+        text_ = escapedText_;
+        sourceView_ = {};
+    } else {
+        text_ = text.substr(start, at - start);
+        sourceView_ = text_;
+    }
 }
 
 std::string_view Lexer::escapeText(int escaped) {
@@ -286,8 +278,3 @@ std::string_view Lexer::escapeText(int escaped) {
     }
 }
 
-int Lexer::readEscape(std::string& buffer) {
-    const int escaped = readChar();
-    buffer += escapeText(escaped);
-    return escaped;
-}

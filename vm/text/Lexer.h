@@ -16,9 +16,12 @@ class Lexer {
 
     void nextToken();
     Token getToken() const { return token_; }
-    const std::string& getText() const { return text_; }
-    // Moves the current text out: a parser that keeps a name need not copy it.
-    std::string takeText() { return std::move(text_); }
+    // The current text: a view of the input, or of the lexer's own copy of a name that holds an
+    // escape. Valid until the next token is read.
+    std::string_view getText() const { return text_; }
+    std::string takeText() const { return std::string(text_); }
+    // Whether the text is a view of the input (or a constant), which outlives the token.
+    bool textInInput() const { return escapedText_.empty() || text_.data() != escapedText_.data(); }
     // The current bracketed name as it stands in the input, when it holds no escape (its text is
     // then exactly those bytes); empty otherwise. Valid while the input is.
     std::string_view getSourceView() const { return sourceView_; }
@@ -35,25 +38,24 @@ class Lexer {
     static std::string_view escapeText(int escaped);
 
   private:
-    int readChar();
-    void unreadChar(int ch);
-    // The first character and every following one that belongs; the first other one is given back.
-    std::string readRun(int first, bool (*belongs)(int));
+    // The byte at index at of the input, or End past it. The input is all there, so the lexer
+    // looks ahead instead of reading and giving back.
+    int peek(std::size_t at) const;
+    void moveTo(std::size_t at);
     void readAfterLess(std::size_t start);
-    // Index in the input of the next character to be read, given back ones included.
-    std::size_t consumed() const { return input_.position() - pushback_.size(); }
-    void readComment();
+    // Index in the input of the next character to be read.
+    std::size_t consumed() const { return input_.position(); }
+    // From just after the opening "\*".
+    void readComment(std::size_t at);
     void readBracketedName(std::size_t start);
-    int copyOrdinaryRun(std::string& buffer, int current);
-    // Appends what an escape inside a bracketed name stands for; returns the escaped character.
-    int readEscape(std::string& buffer);
 
     std::int32_t line_ = 1;
     CharStream& input_;
     Token token_ = Token::End; // before the first token: end of input
-    std::string text_;
+    std::string_view text_;
     std::string_view sourceView_;
-    std::string pushback_;
+    std::string escapedText_; // the text of the last name that held an escape
+    std::string building_;    // the next one, while it is read
     // Kept for the tokens whose length their text does not tell.
     std::size_t nameStart_ = 0;    // of the last bracketed name
     std::size_t commentStart_ = 0; // of the last comment, or of the comment or name left unfinished

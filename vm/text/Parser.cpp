@@ -35,23 +35,23 @@ std::unique_ptr<Statement> Parser::parseStatement() {
     case Token::RightArrow: {
         lexer_.nextToken();
         if (!at(Token::Identifier)) return nullptr;
-        std::string name = lexer_.takeText();
+        const Symbol& name = intern(lexer_.getText());
         lexer_.nextToken();
         if (!accept(Token::Semicolon)) return nullptr;
-        return std::make_unique<NewReferenceStatement>(intern(name));
+        return std::make_unique<NewReferenceStatement>(name);
     }
     case Token::Identifier:
     case Token::BracketedName: {
         const Token kind = lexer_.getToken();
         nameSource_ = lexer_.getSourceView();
-        const std::string name = lexer_.takeText();
+        const std::string_view name = keepText(nameCopy_);
         lexer_.nextToken();
         // Only an identifier can be a target.
         if (kind == Token::Identifier && lexer_.getToken() == Token::LeftArrow) {
             lexer_.nextToken();
             return parseAssignment(name);
         }
-        return parseAfterName(kind, name, std::string(), false);
+        return parseAfterName(kind, name, std::string_view(), false);
     }
     default:
         expect(statementStart);
@@ -59,11 +59,17 @@ std::unique_ptr<Statement> Parser::parseStatement() {
     }
 }
 
-std::unique_ptr<Statement> Parser::parseAssignment(const std::string& target) {
+std::string_view Parser::keepText(std::string& copy) {
+    if (lexer_.textInInput()) return lexer_.getText();
+    copy = lexer_.getText();
+    return copy;
+}
+
+std::unique_ptr<Statement> Parser::parseAssignment(std::string_view target) {
     const Token kind = lexer_.getToken();
     if (!atName()) return nullptr;
     nameSource_ = lexer_.getSourceView();
-    const std::string name = lexer_.takeText();
+    const std::string_view name = keepText(valueCopy_);
     lexer_.nextToken();
     return parseAfterName(kind, name, target, true);
 }
@@ -71,8 +77,8 @@ std::unique_ptr<Statement> Parser::parseAssignment(const std::string& target) {
 // The calls read the same at the start of a statement and after "T <-"; copying a name (";") and
 // reading a member without a call ("NAME : BRACKET ;") need a target and exist only after "T <-".
 // The asynchronous forms leave their result to no one, so the target is not passed on.
-std::unique_ptr<Statement> Parser::parseAfterName(Token kind, const std::string& name,
-                                                  const std::string& target, bool inAssignment) {
+std::unique_ptr<Statement> Parser::parseAfterName(Token kind, std::string_view name, std::string_view target,
+                                                  bool inAssignment) {
     ParameterList parameters;
     const TokenSet calls = tokenBit(Token::OpenParen) | tokenBit(Token::CloseParen);
     const TokenSet copies = inAssignment ? tokenBit(Token::Semicolon) : 0;
@@ -84,21 +90,20 @@ std::unique_ptr<Statement> Parser::parseAfterName(Token kind, const std::string&
     case Token::Colon: {
         lexer_.nextToken();
         if (!at(Token::BracketedName)) return nullptr;
-        const std::string member = lexer_.takeText();
+        const Symbol& member = intern(lexer_.getText());
         lexer_.nextToken();
         if (lexer_.getToken() == Token::Semicolon && inAssignment) {
             lexer_.nextToken();
-            return std::make_unique<MemberAccessStatement>(intern(name), intern(member), intern(target));
+            return std::make_unique<MemberAccessStatement>(intern(name), member, intern(target));
         }
         if (lexer_.getToken() == Token::OpenParen) {
             if (!parseSynchronousCall(parameters)) return nullptr;
-            return std::make_unique<SynchronousMemberEvaluationStatement>(
-                intern(name), intern(member), std::move(parameters), intern(target));
+            return std::make_unique<SynchronousMemberEvaluationStatement>(intern(name), member,
+                                                                          std::move(parameters), intern(target));
         }
         if (lexer_.getToken() != Token::CloseParen) return expect(copies | calls), nullptr;
         if (!parseAsynchronousCall(parameters)) return nullptr;
-        return std::make_unique<AsynchronousMemberEvaluationStatement>(intern(name), intern(member),
-                                                                       std::move(parameters));
+        return std::make_unique<AsynchronousMemberEvaluationStatement>(intern(name), member, std::move(parameters));
     }
     case Token::OpenParen:
         if (!parseSynchronousCall(parameters)) return nullptr;

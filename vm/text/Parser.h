@@ -25,10 +25,13 @@ class Parser {
     TokenSet expected() const { return expected_; }
 
   private:
-    std::unique_ptr<Statement> parseAssignment(const std::string& target);
+    std::unique_ptr<Statement> parseAssignment(std::string_view target);
     // What may follow a consumed NAME; target is empty outside an assignment tail.
-    std::unique_ptr<Statement> parseAfterName(Token kind, const std::string& name, const std::string& target,
+    std::unique_ptr<Statement> parseAfterName(Token kind, std::string_view name, std::string_view target,
                                               bool inAssignment);
+    // The current text, kept past the next tokens: a view of the input when it is there, else
+    // a copy in copy.
+    std::string_view keepText(std::string& copy);
     // "( PARAMS ) ;" and ") PARAMS ( ;", starting at their first parenthesis.
     bool parseSynchronousCall(ParameterList& list);
     bool parseAsynchronousCall(ParameterList& list);
@@ -47,5 +50,6 @@ class Parser {
     Lexer lexer_;
     // Where the statement's leading name stands in the input, when it is there verbatim.
     std::string_view nameSource_;
+    std::string nameCopy_, valueCopy_; // names with escapes, kept for the statement being read
     TokenSet expected_ = 0;
 };
