@@ -2,6 +2,7 @@
 // kills an object, so any reference left to it stays valid until the heap is cleared at exit.
 #pragma once
 
+#include <deque>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -34,7 +35,8 @@ class Heap {
   private:
     Heap() = default;
     ~Heap();
-    std::vector<Object*> objects_;
+    // In blocks: a list of millions of objects grows without copying itself or doubling its room.
+    std::deque<Object*> objects_;
     std::unordered_map<const Object*, std::vector<Thread*>> waiters_;
     Object* system_ = nullptr;
 };
