@@ -44,11 +44,15 @@ Member* KeyTree::find(const Symbol& symbol) {
 }
 
 bool KeyTree::insert(const Symbol& symbol, Member member) {
+    if (&symbol == presentKey_) return false;
     Key key = keyOf(symbol);
     Path path;
     Leaf* leaf = descend(key, &path);
     std::uint32_t i = lowerBound(*leaf, key);
-    if (at(*leaf, i, key)) return false;
+    if (at(*leaf, i, key)) {
+        presentKey_ = &symbol;
+        return false;
+    }
     ++size_;
     if (leaf->count < leafCapacity) {
         std::copy_backward(leaf->keys + i, leaf->keys + leaf->count, leaf->keys + leaf->count + 1);
@@ -134,6 +138,7 @@ bool KeyTree::erase(const Symbol& symbol, Member& removed) {
     Leaf* leaf = descend(key, &path);
     std::uint32_t i = lowerBound(*leaf, key);
     if (!at(*leaf, i, key)) return false;
+    if (&symbol == presentKey_) presentKey_ = nullptr;
     removed = leaf->members[i];
     std::copy(leaf->keys + i + 1, leaf->keys + leaf->count, leaf->keys + i);
     std::copy(leaf->members + i + 1, leaf->members + leaf->count, leaf->members + i);

@@ -119,4 +119,7 @@ class KeyTree {
     Node* root_;
     Leaf* firstLeaf_;
     std::size_t size_ = 0;
+    // The key a refused insert last found present; it stays present until it is erased. Every call
+    // makes a parameter object that offers the registry the same key again, refused each time.
+    const Symbol* presentKey_ = nullptr;
 };
