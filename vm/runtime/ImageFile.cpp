@@ -14,26 +14,48 @@ bool readImageFile(const std::string& name, std::string& text) {
     return read;
 }
 
+namespace {
+
+// What is left of a file that tells its size (a pipe does not): room for it is made once, so a
+// large image is read straight into its place.
+std::size_t remainingSize(std::FILE* file) {
+    const long at = std::ftell(file);
+    if (at < 0 || std::fseek(file, 0, SEEK_END) != 0) return 0;
+    const long end = std::ftell(file);
+    if (std::fseek(file, at, SEEK_SET) != 0) return 0;
+    return end > at ? static_cast<std::size_t>(end - at) : 0;
+}
+
+} // namespace
+
+// A first block read before any size is believed: what cannot be read (a folder) fails there,
+// and a small image is read whole.
 bool readImageStream(std::FILE* file, std::string& text) {
-    std::string raw;
-    char buffer[65536];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        raw.append(buffer, got);
+    char block[65536];
+    std::size_t got = std::fread(block, 1, sizeof block, file);
     if (std::ferror(file)) return false;
-    text = withLineFeeds(raw);
+    text.assign(block, got);
+    if (got == sizeof block) {
+        std::size_t length = text.size();
+        text.resize(length + remainingSize(file) + 1); // one more: the end is met without regrowing
+        while ((got = std::fread(text.data() + length, 1, text.size() - length, file)) > 0) {
+            length += got;
+            if (length == text.size()) text.resize(text.size() * 2);
+        }
+        text.resize(length);
+        if (std::ferror(file)) return false;
+    }
+    keepLineFeeds(text);
     return true;
 }
 
-std::string withLineFeeds(std::string_view raw) {
-    std::string text;
-    text.reserve(raw.size());
-    std::string_view rest = raw;
-    // Whole runs up to each CR; a CR that a LF follows is left out.
-    for (std::size_t cr; (cr = rest.find('\r')) != std::string_view::npos; rest.remove_prefix(cr + 1)) {
-        text.append(rest.data(), cr);
-        if (cr + 1 >= rest.size() || rest[cr + 1] != '\n') text.push_back('\r');
+// In place, from the first CR on: most images have none, and then nothing moves.
+void keepLineFeeds(std::string& text) {
+    std::size_t kept = text.find('\r');
+    if (kept == std::string::npos) return;
+    for (std::size_t i = kept; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        text[kept++] = text[i];
     }
-    text.append(rest);
-    return text;
+    text.resize(kept);
 }

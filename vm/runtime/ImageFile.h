@@ -3,7 +3,6 @@
 
 #include <cstdio>
 #include <string>
-#include <string_view>
 
 // Reads the whole file in binary and turns every CR LF into LF, so an image reads the same on
 // every platform. False when the file cannot be opened or read.
@@ -11,4 +10,4 @@ bool readImageFile(const std::string& name, std::string& text);
 // The same from a stream already open, to its end.
 bool readImageStream(std::FILE* file, std::string& text);
 // The line ends of text read in binary made LF: every CR LF pair becomes one LF.
-std::string withLineFeeds(std::string_view raw);
+void keepLineFeeds(std::string& text);
