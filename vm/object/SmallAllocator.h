@@ -51,6 +51,7 @@ class SmallAllocator {
     static constinit inline FreeBlock* free_[largest / granule] = {};
     static constinit inline char* chunk_ = nullptr;
     static constinit inline std::size_t left_ = 0;
+    static constinit inline std::size_t chunksMade_ = 0;
 };
 
 // Classes whose objects come from the small allocator. Deleting through a base with a virtual

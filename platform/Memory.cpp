@@ -1,0 +1,22 @@
+// Large blocks: transparent huge pages on Linux, plain memory elsewhere.
+#include "platform/Memory.h"
+
+#include <cstdlib>
+
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
+
+void* allocateLargeBlock(std::size_t bytes) {
+#ifdef _WIN32
+    // Large pages on Windows need a privilege that a program cannot count on.
+    return std::malloc(bytes);
+#else
+    void* block = std::aligned_alloc(largePageSize, bytes);
+#ifdef __linux__
+    // Only advice: where huge pages are off, the block is ordinary memory.
+    if (block) madvise(block, bytes, MADV_HUGEPAGE);
+#endif
+    return block;
+#endif
+}

@@ -1,0 +1,12 @@
+// Large blocks of memory for the interpreter's own small-block allocator.
+#pragma once
+
+#include <cstddef>
+
+// The size and alignment of a large page where the system has them (2 MB on x86-64).
+inline constexpr std::size_t largePageSize = std::size_t{2} << 20;
+
+// A block of bytes (a multiple of largePageSize), aligned to largePageSize and backed by large
+// pages where the system offers them: a deep recursion keeps every frame it made, and each small
+// page it touches costs a fault. Null when there is no memory. Freed with std::free.
+void* allocateLargeBlock(std::size_t bytes);
