@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "vm/object/Member.h"
+#include "vm/object/SmallAllocator.h"
 #include "vm/object/Symbol.h"
 
 class KeyTree {
@@ -60,7 +61,8 @@ class KeyTree {
     static constexpr std::uint32_t maxHeight = 24;     // 32^24 entries: more than memory holds
 
     struct Inner;
-    struct Node {
+    struct Node : SmallObject {
+        explicit Node(bool isLeaf) : leaf(isLeaf) {}
         bool leaf;
         std::uint32_t count = 0; // entries of a leaf, children of an inner node
     };
@@ -69,13 +71,13 @@ class KeyTree {
         Leaf* previous = nullptr;
         Key keys[leafCapacity];
         Member members[leafCapacity];
-        Leaf() : Node{true} {}
+        Leaf() : Node(true) {}
     };
     // Child i holds the keys from separators[i - 1] (inclusive) up to separators[i].
     struct Inner : Node {
         Key separators[innerCapacity - 1];
         Node* children[innerCapacity];
-        Inner() : Node{false} {}
+        Inner() : Node(false) {}
     };
     // The inner nodes passed on the way down, and the child taken in each.
     struct Path {

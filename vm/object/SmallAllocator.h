@@ -9,7 +9,7 @@
 
 class SmallAllocator {
   public:
-    static constexpr std::size_t largest = 256; // bigger requests go to the general allocator
+    static constexpr std::size_t largest = 1024; // bigger requests go to the general allocator
 
     static void* allocate(std::size_t size) {
         if (!pooled || size == 0 || size > largest) return ::operator new(size);
