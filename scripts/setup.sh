@@ -1,16 +1,21 @@
 #!/usr/bin/env bash
 # Installs whatever the build and the tests need and this machine lacks (Debian, as root).
+#   scripts/setup.sh           the build, the tests, the Windows build and Wine
+#   scripts/setup.sh --fuzz    clang and its libFuzzer runtime, for scripts/fuzz.sh
 set -euo pipefail
 packages=(cmake g++ make libgtest-dev libbenchmark-dev time
           mingw-w64 g++-mingw-w64-x86-64 wine64 wine64-tools libwine-dev vim
           dpkg-dev groff-base nsis) # the packages: dpkg-shlibdeps, man page checks, the Windows installer
+if [ "${1:-}" = --fuzz ]; then
+    packages=(cmake make libgtest-dev clang libclang-rt-dev)
+fi
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 # Node.js for the editor checks: whatever node and npm the machine has will do, whichever
 # package brought them (some bring npm inside nodejs).
-if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
+if [ "${1:-}" != --fuzz ] && { ! command -v node >/dev/null || ! command -v npm >/dev/null; }; then
     missing+=(nodejs npm)
 fi
 if [ ${#missing[@]} -gt 0 ]; then

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Every test: native build, the editor support, the same suite under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and the Windows builds under Wine.
+# UndefinedBehaviorSanitizer, a minute of fuzzing per fuzz target, and the Windows builds under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -19,6 +19,9 @@ cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DORVEX_SANITIZE=ON
 cmake --build build-sanitize -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-sanitize -j"$jobs" --output-on-failure
+
+echo "==== fuzz ===="
+scripts/fuzz.sh
 
 if [ -x scripts/test-windows.sh ]; then
     echo "==== windows (wine) ===="

@@ -1,5 +1,5 @@
 // libFuzzer entry: the input bytes are the program text, run with a small budget of statements.
-// Built only with ORVEX_FUZZER (clang); see CMakeLists.txt in this folder.
+// Built only with ORVEX_FUZZER (clang); scripts/fuzz.sh runs it.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
