@@ -17,13 +17,17 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
-# target   seeds       dictionary: what each target starts from. A new target is one line here
-# and one orvex_fuzz_target line in tests/fuzz/CMakeLists.txt.
+# What each target starts from, and how many inputs one process runs ("-": as many as time
+# allows). A new target is one line here and one orvex_fuzz_target line in
+# tests/fuzz/CMakeLists.txt. The interpreter's symbols (every name and text ever made) live as
+# long as the process, as in OrvexVM; across a million programs they would fill the memory, so
+# the interpreter's target starts afresh, from its corpus, every 10,000 programs.
+# target   seeds       dictionary  runs per process
 target_table="
-text       programs    orvex.dict
-program    programs    orvex.dict
-operations operations  -
-numbers    numbers     -
+text       programs    orvex.dict  -
+program    programs    orvex.dict  10000
+operations operations  -           -
+numbers    numbers     -           -
 "
 
 seconds=60
@@ -108,24 +112,41 @@ artifacts=$build/fuzz-artifacts
 mkdir -p "$artifacts"
 summary=()
 failed=0
+# One process of a target, for at most the seconds left; its log is appended to the target's.
+run_fuzzer() {
+    local process_log=$build/fuzz-$target.process.log
+    local limit=()
+    [ "$runs" != - ] && limit=(-runs="$runs")
+    ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+        "$build/tests/fuzz/orvex_fuzz_$target" "${options[@]}" -max_total_time="$1" "${limit[@]}" \
+        "$corpus" "$seeds/$seed_kind" >"$process_log" 2>&1 || status=$?
+    cat "$process_log" >>"$log"
+    local executed
+    executed=$(sed -n 's/^stat::number_of_executed_units: *//p' "$process_log" | tail -1)
+    executions=$((executions + ${executed:-0}))
+    coverage=$(grep -E '^#[0-9]+.*cov: ' "$process_log" | tail -1 || true)
+}
+
 for target in "${targets[@]}"; do
-    read -r _ seed_kind dictionary < <(grep -E "^$target " <<<"$target_table")
+    read -r _ seed_kind dictionary runs < <(grep -E "^$target " <<<"$target_table")
     corpus=$build/fuzz-corpus/$target
     mkdir -p "$corpus"
     log=$build/fuzz-$target.log
-    options=(-max_total_time="$seconds" -timeout=30 -rss_limit_mb=2560 -print_final_stats=1
-             -artifact_prefix="$artifacts/$target-")
+    : >"$log"
+    options=(-timeout=30 -rss_limit_mb=2560 -print_final_stats=1 -artifact_prefix="$artifacts/$target-")
     [ "$dictionary" != - ] && options+=(-dict="$root/tests/fuzz/$dictionary")
     echo "==== fuzz $target: $seconds s$([ "$sanitize" = 1 ] && echo ', ASan+UBSan') ===="
     started=$build/fuzz-$target.started
     touch "$started"
     before=$(find "$artifacts" -name "$target-*" | wc -l)
     status=0
-    ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-        "$build/tests/fuzz/orvex_fuzz_$target" "${options[@]}" "$corpus" "$seeds/$seed_kind" >"$log" 2>&1 ||
-        status=$?
-    executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
-    coverage=$(grep -E '^#[0-9]+.*cov: ' "$log" | tail -1 || true)
+    executions=0
+    coverage=""
+    end=$((SECONDS + seconds))
+    while [ "$status" -eq 0 ] && [ $SECONDS -lt $end ]; do
+        run_fuzzer $((end - SECONDS))
+        [ "$runs" = - ] && break
+    done
     edges=$(sed -n 's/.* cov: \([0-9]*\).*/\1/p' <<<"$coverage")
     features=$(sed -n 's/.* ft: \([0-9]*\).*/\1/p' <<<"$coverage")
     findings=$(($(find "$artifacts" -name "$target-*" | wc -l) - before))
@@ -144,7 +165,7 @@ for target in "${targets[@]}"; do
         done
     fi
     line=$(printf '%-11s %12s executions  cov %6s  ft %7s  corpus %6s  findings %s' "$target" \
-        "${executions:-?}" "${edges:-?}" "${features:-?}" "$(find "$corpus" -type f | wc -l)" "$findings")
+        "$executions" "${edges:-?}" "${features:-?}" "$(find "$corpus" -type f | wc -l)" "$findings")
     echo "$line"
     summary+=("$line")
 done
