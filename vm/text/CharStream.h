@@ -15,8 +15,6 @@ class CharStream {
     CharStream(CharStream&& other) noexcept;
     CharStream& operator=(CharStream&&) = delete;
 
-    // The next byte as 0..255, or End once the text is exhausted (and on every later call).
-    int get() { return position_ < text_.size() ? static_cast<unsigned char>(text_[position_++]) : End; }
     // The whole text and how much of it has been read: a lexer can hand out views into it.
     std::string_view text() const { return text_; }
     std::size_t position() const { return position_; }
