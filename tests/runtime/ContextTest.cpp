@@ -21,6 +21,13 @@ TEST_F(ContextTest, InnermostBindingWinsAndPopUnbinds) {
     EXPECT_EQ(inner->refCount(), 1);
     EXPECT_FALSE(thread.currentContext()->addReference("x", outer)); // refused, but counted
     EXPECT_EQ(outer->refCount(), 2);
+    // A third level, discarded as <delete> does: the middle binding is found again, at its depth.
+    thread.pushNewContext();
+    thread.currentContext()->addReference("x", outer);
+    thread.contextOf(intern("x"))->discardBinding(intern("x"));
+    EXPECT_EQ(thread.lookup("x")->target(), inner);
+    EXPECT_EQ(thread.contextOf(intern("x"))->depth(), 1u);
+    thread.popContext();
     thread.popContext();
     EXPECT_EQ(thread.lookup("x")->target(), outer);
     EXPECT_EQ(inner->refCount(), 0);

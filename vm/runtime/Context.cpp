@@ -10,8 +10,8 @@ Context::~Context() {
     for (std::uint32_t i = 0; i < size_; ++i) {
         const Binding& binding = bindings_[i];
         if (!binding.reference) continue;
-        index_.unbind(*binding.name, this);
-        if (binding.name != &names::returnName) binding.reference->release();
+        unindex(binding);
+        if (binding.name != names::returnName.id) binding.reference->release();
         binding.reference->unhold();
     }
     SmallAllocator::release(bindings_, capacity_ * sizeof(Binding));
@@ -28,8 +28,23 @@ void Context::reserve(std::size_t count) {
 
 std::size_t Context::position(const Symbol& name) const {
     std::uint32_t i = 0;
-    while (i < size_ && bindings_[i].name != &name) ++i;
+    while (i < size_ && bindings_[i].name != name.id) ++i;
     return i;
+}
+
+Reference* Context::getReference(const Symbol& name) const {
+    bool known;
+    Reference* found = index_.boundAt(name, depth_, &known);
+    if (known) return found;
+    std::size_t at = position(name);
+    return at == size_ ? nullptr : bindings_[at].reference;
+}
+
+void Context::unindex(const Binding& binding) {
+    if (depth_ == 0)
+        index_.clearBottom(binding.name);
+    else
+        index_.pop(binding.name, NameIndex::Shadowed{binding.shadowed, binding.shadowedDepth});
 }
 
 bool Context::isBound(const Symbol& name) const {
@@ -47,13 +62,20 @@ void Context::bind(const Symbol& name, Reference* reference) {
     // A loop keeps a frame alive per iteration, so the frames grow by halves, not doublings: most
     // hold two bindings (a text's params and return) or five (a method's four and a literal).
     if (size_ == capacity_) reserve(size_ < 2 ? 2 : size_ + size_ / 2);
-    bindings_[size_++] = Binding{&name, reference};
+    Binding& binding = bindings_[size_++];
+    binding = Binding{reference, nullptr, name.id, 0};
     if (!reference) {
         ++unboundCount_;
         return;
     }
     reference->hold();
-    index_.bind(name, this, reference);
+    if (depth_ == 0) {
+        index_.setBottom(name, reference);
+        return;
+    }
+    NameIndex::Shadowed hidden = index_.push(name, depth_, reference);
+    binding.shadowed = hidden.reference;
+    binding.shadowedDepth = hidden.depth;
 }
 
 bool Context::addReference(const Symbol& name, Object* target) {
@@ -80,6 +102,6 @@ void Context::discardBinding(const Symbol& name) {
         --unboundCount_;
         return;
     }
-    index_.unbind(*binding.name, this);
+    unindex(binding);
     binding.reference->unhold();
 }

@@ -21,7 +21,7 @@ class Context : public SmallObject {
     Context& operator=(const Context&) = delete;
 
     // The reference bound to exactly name here, or null (also for a binding to no reference).
-    Reference* getReference(const Symbol& name) const { return index_.boundIn(name, this); }
+    Reference* getReference(const Symbol& name) const;
     // Whether name is bound here, to a reference or to none.
     bool isBound(const Symbol& name) const;
     // Binds name to a new counted reference to target when name is unbound here. A refused
@@ -30,6 +30,7 @@ class Context : public SmallObject {
     // Binds name to an existing reference (shared) or to none when name is unbound here.
     bool addSharedReference(const Symbol& name, Reference* reference);
     // Unbinds name here without releasing its reference's count (the <delete> primitive's way).
+    // Name's binding here is its innermost one, or a global one.
     void discardBinding(const Symbol& name);
 
     // The same by text, for the world's bootstrap and for tests.
@@ -43,10 +44,15 @@ class Context : public SmallObject {
     std::size_t depth() const { return depth_; }
 
   private:
+    // 24 bytes: the name by its number, and the binding this one hides in the index.
     struct Binding {
-        const Symbol* name;
         Reference* reference; // null: bound to no reference
+        Reference* shadowed;
+        std::uint32_t name;
+        std::uint32_t shadowedDepth;
     };
+    // Takes the binding out of the index, putting back what it hid.
+    void unindex(const Binding& binding);
     void bind(const Symbol& name, Reference* reference);
     // Where name is bound here, or size() when it is not.
     std::size_t position(const Symbol& name) const;

@@ -1,53 +1,34 @@
 // The name index of a thread.
 #include "vm/runtime/NameIndex.h"
 
-#include "vm/runtime/Context.h"
-
-void NameIndex::bind(const Symbol& name, Context* context, Reference* reference) {
+NameIndex::Shadowed NameIndex::push(const Symbol& name, std::uint32_t depth, Reference* reference) {
     if (name.id >= names_.size()) names_.resize(name.id + 1);
-    Bindings& bindings = names_[name.id];
-    if (context->depth() == 0) {
-        bindings.bottom = reference;
-        bottom_ = context;
-        return;
-    }
-    // Bindings are made in the top context, so this is a push; the search only guards the order.
-    auto pos = bindings.stacked.end();
-    while (pos != bindings.stacked.begin() && (pos - 1)->context->depth() > context->depth())
-        --pos;
-    bindings.stacked.insert(pos, Holder{context, reference});
+    Entry& entry = names_[name.id];
+    Shadowed hidden{entry.top, entry.topDepth};
+    entry.top = reference;
+    entry.topDepth = depth;
+    return hidden;
 }
 
-void NameIndex::unbind(const Symbol& name, const Context* context) {
-    if (name.id >= names_.size()) return;
-    Bindings& bindings = names_[name.id];
-    if (context->depth() == 0) {
-        bindings.bottom = nullptr;
-        return;
-    }
-    for (auto h = bindings.stacked.end(); h != bindings.stacked.begin();) {
-        --h;
-        if (h->context == context) {
-            bindings.stacked.erase(h);
-            return;
-        }
-    }
+void NameIndex::setBottom(const Symbol& name, Reference* reference) {
+    if (name.id >= names_.size()) names_.resize(name.id + 1);
+    names_[name.id].bottom = reference;
 }
 
-Context* NameIndex::contextOf(const Symbol& name) const {
-    const Bindings* bindings = find(name);
-    if (!bindings) return nullptr;
-    if (!bindings->stacked.empty()) return bindings->stacked.back().context;
-    return bindings->bottom ? bottom_ : nullptr;
+std::ptrdiff_t NameIndex::depthOf(const Symbol& name) const {
+    if (name.id >= names_.size()) return -1;
+    const Entry& entry = names_[name.id];
+    if (entry.top) return entry.topDepth;
+    return entry.bottom ? 0 : -1;
 }
 
-Reference* NameIndex::boundIn(const Symbol& name, const Context* context) const {
-    const Bindings* bindings = find(name);
-    if (!bindings) return nullptr;
-    if (context->depth() == 0) return bindings->bottom;
-    for (auto it = bindings->stacked.rbegin(); it != bindings->stacked.rend(); ++it) {
-        if (it->context == context) return it->reference;
-        if (it->context->depth() < context->depth()) break;
-    }
+Reference* NameIndex::boundAt(const Symbol& name, std::uint32_t depth, bool* known) const {
+    *known = true;
+    if (name.id >= names_.size()) return nullptr;
+    const Entry& entry = names_[name.id];
+    if (depth == 0) return entry.bottom;
+    if (!entry.top || entry.topDepth < depth) return nullptr;
+    if (entry.topDepth == depth) return entry.top;
+    *known = false;
     return nullptr;
 }

@@ -1,52 +1,63 @@
-// The name index of a thread: for every name, its bindings across the stack of contexts, so that a
-// lookup costs the same at any depth and a global name is never searched for through the stack.
-// Names are symbols, and a symbol's number is its place in the index: no hashing at a lookup.
+// The name index of a thread: for every name, its innermost binding, so that a lookup costs the
+// same at any depth and a global name is never searched for through the stack. Names are symbols,
+// and a symbol's number is its place in the index: no hashing at a lookup.
+//
+// Bindings are made in the top context (or the bottom one) and undone innermost first, so each
+// name's bindings form a chain: the index holds its head, and every binding keeps the one it
+// shadows (a `Shadowed`) to put back when it goes. A frame costs no memory here beyond its own
+// bindings, however deep the stack.
 #pragma once
 
 #include <cstddef>
-#include <string_view>
+#include <cstdint>
 #include <vector>
 
-#include "vm/object/SmallAllocator.h"
 #include "vm/object/Symbol.h"
 
-class Context;
 class Reference;
 
 class NameIndex {
   public:
+    // A binding that a newer one hides: its reference and the depth of its context.
+    struct Shadowed {
+        Reference* reference;
+        std::uint32_t depth;
+    };
+
     NameIndex() = default;
     NameIndex(const NameIndex&) = delete;
     NameIndex& operator=(const NameIndex&) = delete;
 
-    void bind(const Symbol& name, Context* context, Reference* reference);
-    void unbind(const Symbol& name, const Context* context);
-
-    // The innermost binding of name, and the context that holds it.
-    Reference* lookup(const Symbol& name) const {
-        const Bindings* bindings = find(name);
-        if (!bindings) return nullptr;
-        return bindings->stacked.empty() ? bindings->bottom : bindings->stacked.back().reference;
+    // Makes reference the innermost binding of name, in the context at depth (above 0), and
+    // answers what it hides.
+    Shadowed push(const Symbol& name, std::uint32_t depth, Reference* reference);
+    // Undoes name's innermost binding, putting back what it hid.
+    void pop(std::uint32_t nameId, Shadowed shadowed) {
+        Entry& entry = names_[nameId];
+        entry.top = shadowed.reference;
+        entry.topDepth = shadowed.depth;
     }
-    Context* contextOf(const Symbol& name) const;
-    // The binding that context holds for name, passing over those of other contexts.
-    Reference* boundIn(const Symbol& name, const Context* context) const;
+    // The bottom (global) context's binding, apart: most names found are globals.
+    void setBottom(const Symbol& name, Reference* reference);
+    void clearBottom(std::uint32_t nameId) { names_[nameId].bottom = nullptr; }
+
+    // The innermost binding of name.
+    Reference* lookup(const Symbol& name) const {
+        if (name.id >= names_.size()) return nullptr;
+        const Entry& entry = names_[name.id];
+        return entry.top ? entry.top : entry.bottom;
+    }
+    // The depth of the context that holds lookup(name), or -1 when name is bound nowhere.
+    std::ptrdiff_t depthOf(const Symbol& name) const;
+    // The binding of name in the context at depth when the index knows it without reading that
+    // context's bindings: *known is false only for a context below name's innermost one.
+    Reference* boundAt(const Symbol& name, std::uint32_t depth, bool* known) const;
 
   private:
-    struct Holder {
-        Context* context;
-        Reference* reference;
-    };
-    // One name's references: the bottom (global) context's apart, since most names found are
-    // globals, then those of pushed contexts, innermost last.
-    struct Bindings {
+    struct Entry {
         Reference* bottom = nullptr;
-        std::vector<Holder, SmallBlocks<Holder>> stacked;
+        Reference* top = nullptr; // the innermost binding above the bottom context
+        std::uint32_t topDepth = 0;
     };
-    const Bindings* find(const Symbol& name) const {
-        return name.id < names_.size() ? &names_[name.id] : nullptr;
-    }
-
-    std::vector<Bindings> names_; // by symbol number
-    Context* bottom_ = nullptr;
+    std::vector<Entry> names_; // by symbol number
 };

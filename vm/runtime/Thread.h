@@ -3,9 +3,9 @@
 #pragma once
 
 #include <cstddef>
+#include <deque>
 #include <memory>
 #include <string_view>
-#include <vector>
 
 #include "vm/runtime/Context.h"
 #include "vm/runtime/NameIndex.h"
@@ -37,7 +37,10 @@ class Thread {
         return name ? lookup(*name) : nullptr;
     }
     // The context in which lookup(name) finds its reference.
-    Context* contextOf(const Symbol& name) const { return index_.contextOf(name); }
+    Context* contextOf(const Symbol& name) const {
+        std::ptrdiff_t depth = index_.depthOf(name);
+        return depth < 0 ? nullptr : contexts_[static_cast<std::size_t>(depth)].get();
+    }
 
     bool waiting() const { return waiting_; }
     void setWaiting(bool waiting) { waiting_ = waiting; }
@@ -45,7 +48,8 @@ class Thread {
 
   private:
     NameIndex index_; // declared first: the contexts unbind from it as they go
-    std::vector<std::unique_ptr<Context>> contexts_;
+    // In blocks: a deep recursion's stack grows without copying itself.
+    std::deque<std::unique_ptr<Context>> contexts_;
     bool waiting_ = false;
     ThreadPool* pool_;
 };
