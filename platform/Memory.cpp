@@ -1,6 +1,7 @@
 // Large blocks: transparent huge pages on Linux, plain memory elsewhere.
 #include "platform/Memory.h"
 
+#include <cstdint>
 #include <cstdlib>
 
 #ifdef __linux__
@@ -18,5 +19,14 @@ void* allocateLargeBlock(std::size_t bytes) {
     if (block) madvise(block, bytes, MADV_HUGEPAGE);
 #endif
     return block;
+#endif
+}
+
+void adviseLargePages([[maybe_unused]] void* block, [[maybe_unused]] std::size_t bytes) {
+#ifdef __linux__
+    const auto start = reinterpret_cast<std::uintptr_t>(block);
+    const std::uintptr_t first = (start + largePageSize - 1) & ~(largePageSize - 1);
+    const std::uintptr_t end = (start + bytes) & ~(largePageSize - 1);
+    if (first < end) madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
 #endif
 }

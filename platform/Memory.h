@@ -10,3 +10,7 @@ inline constexpr std::size_t largePageSize = std::size_t{2} << 20;
 // pages where the system offers them: a deep recursion keeps every frame it made, and each small
 // page it touches costs a fault. Null when there is no memory. Freed with std::free.
 void* allocateLargeBlock(std::size_t bytes);
+
+// Asks for large pages behind the whole pages of a block already allocated, before it is first
+// written: an image of many megabytes is then faulted in a few large pages at a time. Only advice.
+void adviseLargePages(void* block, std::size_t bytes);

@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "platform/Memory.h"
+
 bool readImageFile(const std::string& name, std::string& text) {
     std::FILE* file = std::fopen(name.c_str(), "rb");
     if (!file) return false;
@@ -37,7 +39,9 @@ bool readImageStream(std::FILE* file, std::string& text) {
     text.assign(block, got);
     if (got == sizeof block) {
         std::size_t length = text.size();
-        text.resize(length + remainingSize(file) + 1); // one more: the end is met without regrowing
+        text.reserve(length + remainingSize(file) + 1); // one more: the end is met without regrowing
+        adviseLargePages(text.data(), text.capacity());
+        text.resize(text.capacity());
         while ((got = std::fread(text.data() + length, 1, text.size() - length, file)) > 0) {
             length += got;
             if (length == text.size()) text.resize(text.size() * 2);
