@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "vm/object/SmallAllocator.h"
+
 class Object;
 class Thread;
 
@@ -36,7 +38,7 @@ class Heap {
     Heap() = default;
     ~Heap();
     // In blocks: a list of millions of objects grows without copying itself or doubling its room.
-    std::deque<Object*> objects_;
+    std::deque<Object*, SmallBlocks<Object*>> objects_;
     std::unordered_map<const Object*, std::vector<Thread*>> waiters_;
     Object* system_ = nullptr;
 };

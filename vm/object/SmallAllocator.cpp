@@ -1,6 +1,7 @@
 // The small-block allocator's chunks.
 #include "vm/object/SmallAllocator.h"
 
+#include <cstdint>
 #include <cstdlib>
 
 #include "platform/Memory.h"
@@ -22,4 +23,26 @@ void* SmallAllocator::carve(std::size_t size) {
     chunk_ += size;
     left_ -= size;
     return block;
+}
+
+namespace {
+// From here on an array takes whole large pages: a 1 MB array wastes at most half of one.
+constexpr std::size_t largeArray = largePageSize / 2;
+
+std::size_t wholeLargePages(std::size_t size) {
+    return (size + largePageSize - 1) / largePageSize * largePageSize;
+}
+} // namespace
+
+void* SmallAllocator::allocateLarge(std::size_t size) {
+    if (size < largeArray) return ::operator new(size);
+    if (size > SIZE_MAX - largePageSize) throw std::bad_alloc();
+    void* block = allocateLargeBlock(wholeLargePages(size));
+    if (!block) throw std::bad_alloc();
+    return block;
+}
+
+void SmallAllocator::releaseLarge(void* block, std::size_t size) noexcept {
+    if (size < largeArray) return ::operator delete(block);
+    std::free(block);
 }

@@ -12,7 +12,8 @@ class SmallAllocator {
     static constexpr std::size_t largest = 1024; // bigger requests go to the general allocator
 
     static void* allocate(std::size_t size) {
-        if (!pooled || size == 0 || size > largest) return ::operator new(size);
+        if (!pooled || size == 0) return ::operator new(size);
+        if (size > largest) return allocateLarge(size);
         std::size_t index = classOf(size);
         if (FreeBlock* block = free_[index]) {
             free_[index] = block->next;
@@ -22,7 +23,8 @@ class SmallAllocator {
     }
     static void release(void* block, std::size_t size) noexcept {
         if (!block) return;
-        if (!pooled || size == 0 || size > largest) return ::operator delete(block);
+        if (!pooled || size == 0) return ::operator delete(block);
+        if (size > largest) return releaseLarge(block, size);
         std::size_t index = classOf(size);
         auto* freed = static_cast<FreeBlock*>(block);
         freed->next = free_[index];
@@ -43,6 +45,10 @@ class SmallAllocator {
     static std::size_t classOf(std::size_t size) {
         return (size + granule - 1) / granule - 1;
     }
+    // Beyond the pool: the arrays of the index, the symbols and the heap, which grow with a run,
+    // are given large pages once they are megabytes.
+    static void* allocateLarge(std::size_t size);
+    static void releaseLarge(void* block, std::size_t size) noexcept;
     // A new block from the current chunk, or from a new one. Chunks are never given back: objects
     // still alive at exit may be deleted after every static destructor has run.
     static void* carve(std::size_t size);
@@ -63,7 +69,7 @@ struct SmallObject {
     }
 };
 
-// The same for the arrays of standard containers.
+// The same for the arrays of standard containers, large ones included.
 template <class T> struct SmallBlocks {
     using value_type = T;
     SmallBlocks() = default;

@@ -2,6 +2,7 @@
 #include "vm/object/Symbol.h"
 
 #include <cstring>
+#include <new>
 #include <utility>
 
 namespace {
@@ -32,44 +33,52 @@ std::uint64_t prefixOf(std::string_view text) {
 
 } // namespace
 
-SymbolTable::SymbolTable() : slots_(1024, nullptr) {}
+SymbolTable::SymbolTable() : slots_(1024, Slot{0, 0}) {}
 
 SymbolTable::~SymbolTable() {
-    for (Symbol& symbol : symbols_)
+    for (std::uint32_t id = 0; id < count_; ++id) {
+        Symbol& symbol = blocks_[id >> blockBits][id & (blockSize - 1)];
         if (symbol.code) std::exchange(symbol.code, nullptr)->release();
+        symbol.~Symbol();
+    }
+    for (Symbol* block : blocks_) SmallAllocator::release(block, blockSize * sizeof(Symbol));
 }
 
 std::size_t SymbolTable::slotOf(std::string_view text, std::uint32_t hash) const {
     std::size_t mask = slots_.size() - 1;
     for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-        const Symbol* symbol = slots_[slot];
-        if (!symbol || (symbol->hash == hash && symbol->text == text)) return slot;
+        const Slot found = slots_[slot];
+        if (found.number == 0 || (found.hash == hash && symbolIn(found).text == text)) return slot;
     }
 }
 
 void SymbolTable::rehash() {
-    std::vector<const Symbol*> old(slots_.size() * 2, nullptr);
+    decltype(slots_) old(slots_.size() * 2, Slot{0, 0});
     old.swap(slots_);
     std::size_t mask = slots_.size() - 1;
-    for (const Symbol* symbol : old) {
-        if (!symbol) continue;
-        std::size_t slot = symbol->hash & mask;
-        while (slots_[slot]) slot = (slot + 1) & mask;
-        slots_[slot] = symbol;
+    for (const Slot moved : old) {
+        if (moved.number == 0) continue;
+        std::size_t slot = moved.hash & mask;
+        while (slots_[slot].number != 0) slot = (slot + 1) & mask;
+        slots_[slot] = moved;
     }
 }
 
 const Symbol& SymbolTable::intern(std::string_view text) {
     std::uint32_t hash = hashOf(text);
     std::size_t slot = slotOf(text, hash);
-    if (slots_[slot]) return *slots_[slot];
-    auto id = static_cast<std::uint32_t>(symbols_.size());
-    const Symbol* symbol = &symbols_.emplace_back(Symbol{std::string(text), id, hash, prefixOf(text)});
-    slots_[slot] = symbol;
-    if (symbols_.size() * 2 > slots_.size()) rehash();
+    if (slots_[slot].number != 0) return symbolIn(slots_[slot]);
+    const std::uint32_t id = count_;
+    if ((id & (blockSize - 1)) == 0)
+        blocks_.push_back(static_cast<Symbol*>(SmallAllocator::allocate(blockSize * sizeof(Symbol))));
+    const Symbol* symbol = new (&blocks_.back()[id & (blockSize - 1)]) Symbol{std::string(text), id, hash, prefixOf(text)};
+    ++count_;
+    slots_[slot] = Slot{hash, id + 1};
+    if (std::size_t{count_} * 2 > slots_.size()) rehash();
     return *symbol;
 }
 
 const Symbol* SymbolTable::find(std::string_view text) const {
-    return slots_[slotOf(text, hashOf(text))];
+    const Slot found = slots_[slotOf(text, hashOf(text))];
+    return found.number == 0 ? nullptr : &symbolIn(found);
 }

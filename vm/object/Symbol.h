@@ -4,10 +4,11 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "vm/object/SmallAllocator.h"
 
 // What the runtime keeps with a text it has read as code: the object model only holds it, and
 // releases it when the symbols go.
@@ -48,7 +49,7 @@ class SymbolTable {
     const Symbol& intern(std::string_view text);
     // The symbol of text if it was ever made: a text never made is bound to nothing and keys nothing.
     const Symbol* find(std::string_view text) const;
-    std::size_t size() const { return symbols_.size(); }
+    std::size_t size() const { return count_; }
 
   private:
     SymbolTable();
@@ -58,9 +59,22 @@ class SymbolTable {
     void rehash();
 
     // Open addressing, a power of two in size and at most half full: a lookup is one hash of the
-    // text and, nearly always, one comparison.
-    std::vector<const Symbol*> slots_;
-    std::deque<Symbol> symbols_; // never moved once made
+    // text and, nearly always, one comparison. A slot keeps its symbol's hash, so a probe reads
+    // no symbol but the one it finds: with millions of symbols, each read is a cache miss.
+    struct Slot {
+        std::uint32_t hash;
+        std::uint32_t number; // the symbol's id + 1; 0 for an empty slot
+    };
+    const Symbol& symbolIn(Slot slot) const { return byId(slot.number - 1); }
+    std::vector<Slot, SmallBlocks<Slot>> slots_;
+
+    // The symbols in blocks of a fixed power of two, never moved once made: a symbol's number
+    // finds it with a shift and a mask.
+    static constexpr std::uint32_t blockBits = 8;
+    static constexpr std::uint32_t blockSize = 1u << blockBits;
+    const Symbol& byId(std::uint32_t id) const { return blocks_[id >> blockBits][id & (blockSize - 1)]; }
+    std::vector<Symbol*> blocks_;
+    std::uint32_t count_ = 0;
 };
 
 // Shorthands: the symbol of a text.

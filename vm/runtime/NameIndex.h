@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "vm/object/SmallAllocator.h"
 #include "vm/object/Symbol.h"
 
 class Reference;
@@ -59,5 +60,5 @@ class NameIndex {
         Reference* top = nullptr; // the innermost binding above the bottom context
         std::uint32_t topDepth = 0;
     };
-    std::vector<Entry> names_; // by symbol number
+    std::vector<Entry, SmallBlocks<Entry>> names_; // by symbol number
 };

@@ -49,7 +49,7 @@ class Thread {
   private:
     NameIndex index_; // declared first: the contexts unbind from it as they go
     // In blocks: a deep recursion's stack grows without copying itself.
-    std::deque<std::unique_ptr<Context>> contexts_;
+    std::deque<std::unique_ptr<Context>, SmallBlocks<std::unique_ptr<Context>>> contexts_;
     bool waiting_ = false;
     ThreadPool* pool_;
 };
