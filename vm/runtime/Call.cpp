@@ -33,7 +33,7 @@ ParameterObject makeParameterObject(Thread& thread, const ParameterList& paramet
 
 void bindFrame(Context& context, const CallFrame& frame) {
     // Room for the frame and one more: the first literal its code names is bound here too.
-    context.reserve(1 + (frame.sender != nullptr) + (frame.mySelf != nullptr) + (frame.result != nullptr) +
+    context.reserve(1 + (frame.sender != nullptr) + (frame.mySelf != nullptr) + frame.result.has_value() +
                     (frame.parameters != nullptr));
     if (frame.sender) context.addReference(names::sender, frame.sender);
     if (frame.mySelf) context.addReference(names::mySelf, frame.mySelf);
