@@ -7,19 +7,29 @@
 
 namespace {
 
-std::uint64_t load(const char* bytes, std::size_t n) {
-    std::uint64_t word = 0;
-    std::memcpy(&word, bytes, n);
+template <class Word> Word load(const char* bytes) {
+    Word word;
+    std::memcpy(&word, bytes, sizeof word);
     return word;
 }
 
 // Most texts are short names and number literals: eight bytes at a time, multiplied and folded.
+// The last few bytes are read as two overlapping words (or three bytes), never byte by byte.
 std::uint32_t hashOf(std::string_view text) {
     constexpr std::uint64_t k = 0x9E3779B97F4A7C15ull;
-    std::uint64_t h = text.size() * k;
-    std::size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8) h = (h ^ load(text.data() + i, 8)) * k, h ^= h >> 29;
-    if (i < text.size()) h = (h ^ load(text.data() + i, text.size() - i)) * k, h ^= h >> 29;
+    const char* p = text.data();
+    std::size_t n = text.size();
+    std::uint64_t h = n * k;
+    for (; n >= 8; p += 8, n -= 8) h = (h ^ load<std::uint64_t>(p)) * k, h ^= h >> 29;
+    if (n != 0) {
+        std::uint64_t tail;
+        if (n >= 4)
+            tail = load<std::uint32_t>(p) | std::uint64_t{load<std::uint32_t>(p + n - 4)} << 32;
+        else
+            tail = static_cast<unsigned char>(p[0]) | static_cast<unsigned char>(p[n / 2]) << 8 |
+                   static_cast<unsigned char>(p[n - 1]) << 16;
+        h = (h ^ tail) * k, h ^= h >> 29;
+    }
     h *= k;
     return static_cast<std::uint32_t>(h >> 32);
 }
