@@ -15,7 +15,7 @@ namespace {
 std::string names(const ParameterList& list) {
     std::string out = "[";
     for (const Symbol* name : list)
-        out += (out.size() > 1 ? ", " : "") + name->text;
+        out.append(out.size() > 1 ? ", " : "").append(name->text);
     return out + "]";
 }
 
@@ -27,25 +27,25 @@ std::string target(const std::string& name) {
 std::string describe(const Statement* s) {
     if (!s) return "none";
     if (dynamic_cast<const CommentStatement*>(s)) return "Comment";
-    if (auto* n = dynamic_cast<const NewReferenceStatement*>(s)) return "NewReference(" + n->name() + ")";
+    if (auto* n = dynamic_cast<const NewReferenceStatement*>(s)) return "NewReference(" + std::string(n->name()) + ")";
     if (auto* a = dynamic_cast<const AssignReferenceStatement*>(s))
-        return "Assign(" + a->sourceName() + ", " + a->targetName() + ")";
+        return "Assign(" + std::string(a->sourceName()) + ", " + std::string(a->targetName()) + ")";
     if (auto* m = dynamic_cast<const MemberAccessStatement*>(s))
-        return "MemberAccess(" + m->objectName() + ", " + m->memberName() + ", " + m->targetName() + ")";
+        return "MemberAccess(" + std::string(m->objectName()) + ", " + std::string(m->memberName()) + ", " + std::string(m->targetName()) + ")";
     if (auto* m = dynamic_cast<const SynchronousMemberEvaluationStatement*>(s))
-        return "SyncMember(" + m->objectName() + ", " + m->memberName() + ", " + names(m->parameters()) +
-               ", " + target(m->targetName()) + ")";
+        return "SyncMember(" + std::string(m->objectName()) + ", " + std::string(m->memberName()) + ", " + names(m->parameters()) +
+               ", " + target(std::string(m->targetName())) + ")";
     if (auto* m = dynamic_cast<const AsynchronousMemberEvaluationStatement*>(s))
-        return "AsyncMember(" + m->objectName() + ", " + m->memberName() + ", " + names(m->parameters()) +
+        return "AsyncMember(" + std::string(m->objectName()) + ", " + std::string(m->memberName()) + ", " + names(m->parameters()) +
                ")";
     if (auto* r = dynamic_cast<const SynchronousReferenceEvaluationStatement*>(s))
-        return "SyncReference(" + r->referenceName() + ", " + names(r->parameters()) + ", " +
-               target(r->targetName()) + ")";
+        return "SyncReference(" + std::string(r->referenceName()) + ", " + names(r->parameters()) + ", " +
+               target(std::string(r->targetName())) + ")";
     if (auto* r = dynamic_cast<const AsynchronousReferenceEvaluationStatement*>(s))
-        return "AsyncReference(" + r->referenceName() + ", " + names(r->parameters()) + ")";
+        return "AsyncReference(" + std::string(r->referenceName()) + ", " + names(r->parameters()) + ")";
     if (auto* c = dynamic_cast<const SynchronousStringEvaluationStatement*>(s))
         return "SyncString(" + std::string(c->codeText()) + ", " + names(c->parameters()) + ", " +
-               target(c->targetName()) + ")";
+               target(std::string(c->targetName())) + ")";
     if (auto* c = dynamic_cast<const AsynchronousStringEvaluationStatement*>(s))
         return "AsyncString(" + std::string(c->codeText()) + ", " + names(c->parameters()) + ")";
     return "unknown";

@@ -31,13 +31,14 @@ class SmallAllocator {
         free_[index] = freed;
     }
 
-  private:
 #if defined(__SANITIZE_ADDRESS__)
     // Under AddressSanitizer every block is its own allocation, so a stale pointer is caught.
     static constexpr bool pooled = false;
 #else
     static constexpr bool pooled = true;
 #endif
+
+  private:
     static constexpr std::size_t granule = 16;
     struct FreeBlock {
         FreeBlock* next;

@@ -21,7 +21,7 @@ class TextCache {
 };
 
 struct Symbol {
-    std::string text;
+    std::string_view text; // its bytes are the table's, for as long as the symbol
     std::uint32_t id; // dense from 0, in the order the symbols were made
     std::uint32_t hash;
     // The first eight bytes, big-endian, zero-padded: comparing two prefixes orders most pairs of
@@ -75,6 +75,17 @@ class SymbolTable {
     const Symbol& byId(std::uint32_t id) const { return blocks_[id >> blockBits][id & (blockSize - 1)]; }
     std::vector<Symbol*> blocks_;
     std::uint32_t count_ = 0;
+
+    // The texts' bytes. Symbols never go, so their texts lie end to end in chunks (large pages
+    // once there are many) instead of one allocation each; a long text has a block of its own.
+    std::string_view keep(std::string_view text);
+    struct TextBlock {
+        char* bytes;
+        bool large; // from allocateLargeBlock
+    };
+    std::vector<TextBlock> textBlocks_;
+    char* textFree_ = nullptr;
+    std::size_t textLeft_ = 0;
 };
 
 // Shorthands: the symbol of a text.

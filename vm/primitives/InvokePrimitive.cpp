@@ -9,7 +9,7 @@
 namespace {
 
 // The text a parameter passes: the identifier text of what it denotes, inherited if need be.
-const std::string* parameterText(Thread& thread, const Symbol& name, Object* stringPrototype) {
+const std::string_view* parameterText(Thread& thread, const Symbol& name, Object* stringPrototype) {
     Object* object = resolveName(thread, name, stringPrototype, literals::invokeOperand);
     const Symbol* text = object ? identifierText(object, IdLookup::Inherited, &name) : nullptr;
     return text ? &text->text : nullptr;
@@ -23,7 +23,7 @@ void InvokePrimitiveStringObject::execute(Thread& thread, const Symbol&, const S
     if (!nil) return;
     Object* string = requireBound(thread, names::string);
     if (!string || !takes(4, parameters)) return;
-    const std::string* texts[4];
+    const std::string_view* texts[4];
     for (std::size_t i = 0; i < 4; ++i)
         if (!(texts[i] = parameterText(thread, *parameters[i], string))) return;
     std::string answer = applyOperation(*texts[0], *texts[1], *texts[2], *texts[3], Interfaces::StringOnly);
