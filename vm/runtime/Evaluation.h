@@ -27,22 +27,33 @@ class Evaluation : public SmallObject {
     Evaluation* startChild(CodeRef code);
 
     bool finished() const { return finished_; }
-    Thread* thread() const { return thread_; }
+    Thread* thread() const { return root()->link_.state->thread; }
     // The synchronous child, found from the innermost descendant up; for tests and tools.
     Evaluation* child() const;
     Evaluation* parent() const { return parent_; }
     const Code* code() const { return code_.get(); }
 
   private:
-    void executeNextStatement();
+    // What a chain has once, kept by its root: the thread and the innermost descendant.
+    struct RootState : SmallObject {
+        Thread* thread;
+        Evaluation* innermost;
+    };
+    bool isRoot() const { return parent_ == nullptr; }
+    Evaluation* root() const { return isRoot() ? const_cast<Evaluation*>(this) : link_.root; }
+    RootState& state() const { return *root()->link_.state; }
+    // A child of parent, in its chain.
+    Evaluation(CodeRef code, Evaluation* parent);
+    void executeNextStatement(Thread* thread);
 
-    // A loop keeps one evaluation per iteration alive, so the chain is linked one way only: the
-    // root reaches its descendants through the innermost one.
+    // A loop keeps one evaluation per iteration alive: a child is 32 bytes. The chain is linked
+    // one way only, and the root reaches its descendants through the innermost one.
     CodeRef code_;
     std::uint32_t next_ = 0; // index of the next statement in code_
     bool finished_ = false;
-    Thread* thread_;
     Evaluation* parent_ = nullptr;
-    Evaluation* root_ = this;
-    Evaluation* innermost_ = this; // kept up to date on the root only
+    union {
+        RootState* state; // a root's
+        Evaluation* root; // a child's
+    } link_;
 };
