@@ -114,6 +114,7 @@ const Symbol& SymbolTable::intern(std::string_view text) {
     std::uint32_t hash = hashOf(text);
     std::size_t slot = slotOf(text, hash);
     if (slots_[slot].number != 0) return symbolIn(slots_[slot]);
+    static_assert(blockSize * sizeof(Symbol) <= SmallAllocator::largest, "a block of symbols is a small block");
     const std::uint32_t id = count_;
     if ((id & (blockSize - 1)) == 0)
         blocks_.push_back(static_cast<Symbol*>(SmallAllocator::allocate(blockSize * sizeof(Symbol))));

@@ -70,7 +70,7 @@ class SymbolTable {
 
     // The symbols in blocks of a fixed power of two, never moved once made: a symbol's number
     // finds it with a shift and a mask.
-    static constexpr std::uint32_t blockBits = 4; // 896 bytes: a block from the pool
+    static constexpr std::uint32_t blockBits = 4; // 640 bytes: a block from the pool
     static constexpr std::uint32_t blockSize = 1u << blockBits;
     const Symbol& byId(std::uint32_t id) const { return blocks_[id >> blockBits][id & (blockSize - 1)]; }
     std::vector<Symbol*> blocks_;
