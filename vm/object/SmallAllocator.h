@@ -39,7 +39,9 @@ class SmallAllocator {
 #endif
 
   private:
-    static constexpr std::size_t granule = 16;
+    // Sizes in steps of eight: a frame of five 24-byte bindings takes 120 bytes, not 128, and no
+    // class the pool serves asks for more than eight-byte alignment.
+    static constexpr std::size_t granule = 8;
     struct FreeBlock {
         FreeBlock* next;
     };
@@ -75,7 +77,10 @@ template <class T> struct SmallBlocks {
     using value_type = T;
     SmallBlocks() = default;
     template <class U> SmallBlocks(const SmallBlocks<U>&) noexcept {}
-    T* allocate(std::size_t n) { return static_cast<T*>(SmallAllocator::allocate(n * sizeof(T))); }
+    T* allocate(std::size_t n) {
+        static_assert(alignof(T) <= 8, "the pool's blocks are eight-byte aligned");
+        return static_cast<T*>(SmallAllocator::allocate(n * sizeof(T)));
+    }
     void deallocate(T* block, std::size_t n) noexcept { SmallAllocator::release(block, n * sizeof(T)); }
     template <class U> bool operator==(const SmallBlocks<U>&) const noexcept { return true; }
 };
