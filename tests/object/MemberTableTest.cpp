@@ -35,6 +35,11 @@ TEST(MemberTableTest, MatchesAnOrderedSetThroughRandomEdits) {
             }
             ASSERT_EQ(table.size(), expected.size());
         }
+        // Numbers made in order: each lands just after the one before, among older keys.
+        for (int n = 0; n < 2 * limit; ++n) {
+            std::string key = "<" + std::to_string(n) + ">";
+            EXPECT_EQ(table.insert(intern(key), Member{a, true}), expected.insert(key).second);
+        }
         EXPECT_EQ(keysOf(table), std::vector<std::string>(expected.begin(), expected.end()));
         for (auto it = expected.begin(); it != expected.end(); ++it) {
             auto next = std::next(it);

@@ -2,6 +2,7 @@
 #include "vm/object/KeyTree.h"
 
 #include <algorithm>
+#include <utility>
 
 KeyTree::KeyTree() : root_(new Leaf()), firstLeaf_(static_cast<Leaf*>(root_)) {}
 
@@ -54,18 +55,20 @@ bool KeyTree::insert(const Symbol& symbol, Member member) {
         return false;
     }
     ++size_;
+    const Symbol* previous = std::exchange(lastInserted_, &symbol);
     if (leaf->count < leafCapacity) {
-        std::copy_backward(leaf->keys + i, leaf->keys + leaf->count, leaf->keys + leaf->count + 1);
-        std::copy_backward(leaf->members + i, leaf->members + leaf->count, leaf->members + leaf->count + 1);
-        leaf->keys[i] = key;
-        leaf->members[i] = member;
-        ++leaf->count;
+        putAt(*leaf, i, key, member);
         return true;
     }
-    // A full leaf splits in half; one that grows at its end (keys made in order) keeps its entries
-    // and starts a new leaf, so a table filled in order stays full.
+    // A full leaf splits in half, unless keys arrive in order: numbers and identifiers made one
+    // after another land right after the key inserted last, among older keys ("<100019>" sorts
+    // before "<10001>", "<100020>" after it). Then the leaf hands its last keys on to the next
+    // leaf while that has room, and splits where the new key goes once it has not, so the leaves
+    // left behind are nine-tenths full instead of half.
+    const bool run = follows(*leaf, i, previous);
+    if (run && spillToNext(path, *leaf, i, key, member)) return true;
     auto* right = new Leaf();
-    std::uint32_t keep = i == leafCapacity ? leafCapacity : leafCapacity / 2;
+    std::uint32_t keep = i == leafCapacity ? leafCapacity : run && i >= leafCapacity / 2 ? i : leafCapacity / 2;
     right->count = leafCapacity - keep;
     std::copy(leaf->keys + keep, leaf->keys + leafCapacity, right->keys);
     std::copy(leaf->members + keep, leaf->members + leafCapacity, right->members);
@@ -74,15 +77,51 @@ bool KeyTree::insert(const Symbol& symbol, Member member) {
     right->previous = leaf;
     if (leaf->next) leaf->next->previous = right;
     leaf->next = right;
-    Leaf* target = i <= keep && keep != leafCapacity ? leaf : right;
-    std::uint32_t j = target == leaf ? i : i - keep;
-    std::copy_backward(target->keys + j, target->keys + target->count, target->keys + target->count + 1);
-    std::copy_backward(target->members + j, target->members + target->count,
-                       target->members + target->count + 1);
-    target->keys[j] = key;
-    target->members[j] = member;
-    ++target->count;
+    if (i <= keep && keep != leafCapacity)
+        putAt(*leaf, i, key, member);
+    else
+        putAt(*right, i - keep, key, member);
     insertIntoParent(path, leaf, right->keys[0], right);
+    return true;
+}
+
+void KeyTree::putAt(Leaf& leaf, std::uint32_t i, const Key& key, Member member) {
+    std::copy_backward(leaf.keys + i, leaf.keys + leaf.count, leaf.keys + leaf.count + 1);
+    std::copy_backward(leaf.members + i, leaf.members + leaf.count, leaf.members + leaf.count + 1);
+    leaf.keys[i] = key;
+    leaf.members[i] = member;
+    ++leaf.count;
+}
+
+bool KeyTree::follows(const Leaf& leaf, std::uint32_t i, const Symbol* previous) {
+    for (std::uint32_t k = i; k-- != 0;)
+        if (leaf.keys[k].symbol == previous) return true;
+    const Leaf* before = leaf.previous;
+    return before && before->count != 0 && before->keys[before->count - 1].symbol == previous;
+}
+
+// Half the next leaf's room (one entry at least) is taken from the end of the full leaf, under the
+// same parent; a key that goes after every entry of the full leaf goes to the next one's front.
+bool KeyTree::spillToNext(const Path& path, Leaf& leaf, std::uint32_t i, const Key& key, Member member) {
+    if (path.length == 0) return false;
+    Inner* parent = path.nodes[path.length - 1];
+    const std::uint32_t slot = path.slots[path.length - 1];
+    if (slot + 1 >= parent->count) return false;
+    auto* next = static_cast<Leaf*>(parent->children[slot + 1]);
+    if (next->count == leafCapacity) return false;
+    if (i == leafCapacity) {
+        putAt(*next, 0, key, member);
+    } else {
+        const std::uint32_t moving = std::max(1u, std::min(leafCapacity - i, (leafCapacity - next->count + 1) / 2));
+        std::copy_backward(next->keys, next->keys + next->count, next->keys + next->count + moving);
+        std::copy_backward(next->members, next->members + next->count, next->members + next->count + moving);
+        std::copy(leaf.keys + leafCapacity - moving, leaf.keys + leafCapacity, next->keys);
+        std::copy(leaf.members + leafCapacity - moving, leaf.members + leafCapacity, next->members);
+        next->count += moving;
+        leaf.count = leafCapacity - moving;
+        putAt(leaf, i, key, member);
+    }
+    parent->separators[slot] = next->keys[0];
     return true;
 }
 

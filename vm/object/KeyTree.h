@@ -114,6 +114,10 @@ class KeyTree {
     }
     Leaf* descend(const Key& key, Path* path) const;
     Member* next(Leaf* leaf, std::uint32_t i);
+    static void putAt(Leaf& leaf, std::uint32_t i, const Key& key, Member member);
+    // Whether a key going to place i of leaf comes right after previous, the key inserted last.
+    static bool follows(const Leaf& leaf, std::uint32_t i, const Symbol* previous);
+    static bool spillToNext(const Path& path, Leaf& leaf, std::uint32_t i, const Key& key, Member member);
     void insertIntoParent(Path& path, Node* left, const Key& separator, Node* right);
     void removeLeaf(Path& path, Leaf* leaf);
     void destroy(Node* node);
@@ -124,4 +128,5 @@ class KeyTree {
     // The key a refused insert last found present; it stays present until it is erased. Every call
     // makes a parameter object that offers the registry the same key again, refused each time.
     const Symbol* presentKey_ = nullptr;
+    const Symbol* lastInserted_ = nullptr;
 };
