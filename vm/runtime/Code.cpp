@@ -28,7 +28,7 @@ void Code::release() {
     if (--holders_ == 0) delete this;
 }
 
-Statement* Code::statement(std::size_t index) {
+Statement* Code::readStatement(std::size_t index) {
     while (index >= firstIndex_ + statements_.size()) {
         if (!parser_) return nullptr;
         const std::size_t begin = runObserver ? parser_->lexer().tokenStart() : 0;

@@ -33,13 +33,19 @@ class Code final : public TextCache {
 
     // The statement at index, parsing on as far as that; null where the text has no more statements.
     // With Keeping::Latest, index moves forward one at a time.
-    Statement* statement(std::size_t index);
+    Statement* statement(std::size_t index) {
+        if (index >= firstIndex_ && index - firstIndex_ < statements_.size())
+            return statements_[index - firstIndex_].get();
+        return readStatement(index);
+    }
     // The text read, its brackets taken off.
     std::string_view text() const { return stream_.text(); }
 
   private:
     Code(CharStream stream, Keeping keeping);
     ~Code();
+    // A statement not read yet (or dropped): the parser reads on as far as index.
+    Statement* readStatement(std::size_t index);
 
     CharStream stream_;
     std::unique_ptr<Parser> parser_; // dropped once the text has given its last statement

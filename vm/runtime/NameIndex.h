@@ -31,7 +31,14 @@ class NameIndex {
 
     // Makes reference the innermost binding of name, in the context at depth (above 0), and
     // answers what it hides.
-    Shadowed push(const Symbol& name, std::uint32_t depth, Reference* reference);
+    Shadowed push(const Symbol& name, std::uint32_t depth, Reference* reference) {
+        if (name.id >= names_.size()) makeRoom(name.id);
+        Entry& entry = names_[name.id];
+        Shadowed hidden{entry.top, entry.topDepth};
+        entry.top = reference;
+        entry.topDepth = depth;
+        return hidden;
+    }
     // Undoes name's innermost binding, putting back what it hid.
     void pop(std::uint32_t nameId, Shadowed shadowed) {
         Entry& entry = names_[nameId];
@@ -52,9 +59,20 @@ class NameIndex {
     std::ptrdiff_t depthOf(const Symbol& name) const;
     // The binding of name in the context at depth when the index knows it without reading that
     // context's bindings: *known is false only for a context below name's innermost one.
-    Reference* boundAt(const Symbol& name, std::uint32_t depth, bool* known) const;
+    Reference* boundAt(const Symbol& name, std::uint32_t depth, bool* known) const {
+        *known = true;
+        if (name.id >= names_.size()) return nullptr;
+        const Entry& entry = names_[name.id];
+        if (depth == 0) return entry.bottom;
+        if (!entry.top || entry.topDepth < depth) return nullptr;
+        if (entry.topDepth == depth) return entry.top;
+        *known = false;
+        return nullptr;
+    }
 
   private:
+    // Apart from the push, which binds at every call: an entry for every symbol up to id.
+    void makeRoom(std::uint32_t id);
     struct Entry {
         Reference* bottom = nullptr;
         Reference* top = nullptr; // the innermost binding above the bottom context
