@@ -2,7 +2,7 @@
 #include "vm/runtime/Thread.h"
 
 Thread::Thread(ThreadPool* pool) : pool_(pool) {
-    contexts_.push_back(std::make_unique<Context>(index_, 0));
+    contexts_.emplace_back(index_, 0);
 }
 
 Thread::~Thread() {
@@ -11,7 +11,7 @@ Thread::~Thread() {
 }
 
 void Thread::pushNewContext() {
-    contexts_.push_back(std::make_unique<Context>(index_, contexts_.size()));
+    contexts_.emplace_back(index_, contexts_.size());
 }
 
 void Thread::popContext() {

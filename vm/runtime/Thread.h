@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <deque>
-#include <memory>
 #include <string_view>
 
 #include "vm/runtime/Context.h"
@@ -25,8 +24,8 @@ class Thread {
     void pushNewContext();
     // Destroys the top context; the bottom one stays for the thread's life.
     void popContext();
-    Context* currentContext() const { return contexts_.back().get(); }
-    Context& bottomContext() const { return *contexts_.front(); }
+    Context* currentContext() const { return &contexts_.back(); }
+    Context& bottomContext() const { return contexts_.front(); }
     std::size_t depth() const { return contexts_.size(); }
 
     // The innermost binding of name. Constant time whatever the stack's depth.
@@ -39,7 +38,7 @@ class Thread {
     // The context in which lookup(name) finds its reference.
     Context* contextOf(const Symbol& name) const {
         std::ptrdiff_t depth = index_.depthOf(name);
-        return depth < 0 ? nullptr : contexts_[static_cast<std::size_t>(depth)].get();
+        return depth < 0 ? nullptr : &contexts_[static_cast<std::size_t>(depth)];
     }
 
     bool waiting() const { return waiting_; }
@@ -48,8 +47,10 @@ class Thread {
 
   private:
     NameIndex index_; // declared first: the contexts unbind from it as they go
-    // In blocks: a deep recursion's stack grows without copying itself.
-    std::deque<std::unique_ptr<Context>, SmallBlocks<std::unique_ptr<Context>>> contexts_;
+    // The contexts themselves, in blocks: a deep recursion's stack grows without copying itself,
+    // and a context is no allocation of its own. A const thread still hands out its contexts to
+    // bind in, as when they were held by pointer.
+    mutable std::deque<Context, SmallBlocks<Context>> contexts_;
     bool waiting_ = false;
     ThreadPool* pool_;
 };
