@@ -14,10 +14,8 @@ void* allocateLargeBlock(std::size_t bytes) {
     return std::malloc(bytes);
 #else
     void* block = std::aligned_alloc(largePageSize, bytes);
-#ifdef __linux__
     // Only advice: where huge pages are off, the block is ordinary memory.
-    if (block) madvise(block, bytes, MADV_HUGEPAGE);
-#endif
+    if (block) adviseLargePages(block, bytes);
     return block;
 #endif
 }

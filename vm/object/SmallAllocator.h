@@ -31,6 +31,10 @@ class SmallAllocator {
         free_[index] = freed;
     }
 
+    // Bytes that live as long as the process, laid end to end in the chunks (symbol texts):
+    // pooled builds only, since they are never given back.
+    static void* carveForever(std::size_t size) { return carve((size + granule - 1) / granule * granule); }
+
 #if defined(__SANITIZE_ADDRESS__)
     // Under AddressSanitizer every block is its own allocation, so a stale pointer is caught.
     static constexpr bool pooled = false;

@@ -1,12 +1,9 @@
 // The symbol table.
 #include "vm/object/Symbol.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <utility>
-
-#include "platform/Memory.h"
 
 namespace {
 
@@ -55,36 +52,19 @@ SymbolTable::~SymbolTable() {
         symbol.~Symbol();
     }
     for (Symbol* block : blocks_) SmallAllocator::release(block, blockSize * sizeof(Symbol));
-    for (TextBlock block : textBlocks_) {
-        if (block.large)
-            std::free(block.bytes);
-        else
-            delete[] block.bytes;
-    }
+    for (char* text : ownTexts_) delete[] text;
 }
 
 std::string_view SymbolTable::keep(std::string_view text) {
-    constexpr std::size_t smallChunk = 64 * 1024;
-    constexpr std::size_t smallChunks = 8;
     constexpr std::size_t ownBlock = 256 * 1024; // and longer: a block of its own
     if (text.empty()) return "";
     char* bytes;
     if (!SmallAllocator::pooled || text.size() >= ownBlock) {
         // Under AddressSanitizer every text is its own block, so a read past its end is caught.
         bytes = new char[text.size()];
-        textBlocks_.push_back({bytes, false});
+        ownTexts_.push_back(bytes);
     } else {
-        if (textLeft_ < text.size()) {
-            const bool large = textBlocks_.size() >= smallChunks;
-            const std::size_t size = large ? largePageSize : smallChunk;
-            textFree_ = large ? static_cast<char*>(allocateLargeBlock(size)) : new char[size];
-            if (!textFree_) throw std::bad_alloc();
-            textBlocks_.push_back({textFree_, large});
-            textLeft_ = size;
-        }
-        bytes = textFree_;
-        textFree_ += text.size();
-        textLeft_ -= text.size();
+        bytes = static_cast<char*>(SmallAllocator::carveForever(text.size()));
     }
     std::memcpy(bytes, text.data(), text.size());
     return {bytes, text.size()};

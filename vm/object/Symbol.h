@@ -76,16 +76,11 @@ class SymbolTable {
     std::vector<Symbol*> blocks_;
     std::uint32_t count_ = 0;
 
-    // The texts' bytes. Symbols never go, so their texts lie end to end in chunks (large pages
-    // once there are many) instead of one allocation each; a long text has a block of its own.
+    // The texts' bytes. Symbols never go, so their texts lie end to end in the pool's chunks
+    // (large pages once there are many) instead of one allocation each; a long text, or any text
+    // under AddressSanitizer, has a block of its own.
     std::string_view keep(std::string_view text);
-    struct TextBlock {
-        char* bytes;
-        bool large; // from allocateLargeBlock
-    };
-    std::vector<TextBlock> textBlocks_;
-    char* textFree_ = nullptr;
-    std::size_t textLeft_ = 0;
+    std::vector<char*> ownTexts_;
 };
 
 // Shorthands: the symbol of a text.
