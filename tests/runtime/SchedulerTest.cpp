@@ -65,10 +65,9 @@ TEST_F(SchedulerTest, AMillionNestedSynchronousChildren) {
     Thread* thread = buildWorld();
     const int depth = 1000000;
     Evaluation root(CharStream::copy(""), thread);
-    Evaluation* innermost = &root;
     // One code read once, as a method's text is for every call of it.
     CodeRef code = CodeRef::adopt(Code::make(CharStream::view("-> x ;"), Code::Keeping::Every));
-    for (int i = 0; i < depth; ++i) innermost = innermost->startChild(CodeRef::share(code.get()));
+    for (int i = 0; i < depth; ++i) root.startChild(CodeRef::share(code.get()));
     EXPECT_EQ(thread->depth(), std::size_t(depth) + 1);
     // Each child: its statement, the step that finds no more, its retirement.
     EXPECT_EQ(stepsToFinish(root), 3 * depth + 1);
@@ -80,9 +79,8 @@ TEST_F(SchedulerTest, AMillionNestedSynchronousChildren) {
 TEST_F(SchedulerTest, AbandonedChainsAreFreedWithoutRecursion) {
     Thread* thread = buildWorld();
     auto* root = new Evaluation(CharStream::copy(""), thread);
-    Evaluation* innermost = root;
     CodeRef code = CodeRef::adopt(Code::make(CharStream::view(""), Code::Keeping::Every));
-    for (int i = 0; i < 1000000; ++i) innermost = innermost->startChild(CodeRef::share(code.get()));
+    for (int i = 0; i < 1000000; ++i) root->startChild(CodeRef::share(code.get()));
     delete root;
     while (thread->depth() > 1) thread->popContext();
 }

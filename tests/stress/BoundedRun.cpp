@@ -67,7 +67,7 @@ RunOutcome runBounded(std::string_view text, const StepBudget& budget, const std
                     main.step();
                 outcome.mainFinished = main.finished();
             }
-            pool.setCurrentEvaluation(nullptr);
+            pool.setCurrentEvaluation(nullptr, nullptr);
             if (!outcome.memoryExceeded) {
                 StepCounter counter(outcome.poolSteps, budget.poolSteps, budget, outcome);
                 outcome.poolDrained = pool.run([&] { return counter.take(); });

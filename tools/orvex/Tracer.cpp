@@ -117,8 +117,8 @@ void Tracer::executing(const Evaluation& evaluation, const TracedStatement& stat
     }
     ++executed_;
     // The thread waits since the statement before this one: an <enter>.
-    if (evaluation.thread()->waiting() && !waiting_) enteredAt_ = currentWhere_ + ": " + currentText_;
-    waiting_ = evaluation.thread()->waiting();
+    if (statement.thread()->waiting() && !waiting_) enteredAt_ = currentWhere_ + ": " + currentText_;
+    waiting_ = statement.thread()->waiting();
     currentWhere_ = location(statement.code(), statement.begin());
     currentWho_ = label(evaluation);
     currentText_ = shown(statement.written(), shownStatement);

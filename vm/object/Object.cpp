@@ -39,7 +39,16 @@ template <class Visit> Object* walkSuperChain(Object* start, Visit visit) {
 Object::Object() = default;
 
 Object::Object(const Symbol& key) {
+    registerAs(key);
+}
+
+void Object::registerAs(const Symbol& key) {
     if (Object* registry = currentRegistry()) registry->addRegistryMember(key, this);
+}
+
+bool Object::wouldRegister(const Symbol& key) {
+    Object* registry = currentRegistry();
+    return registry && !registry->dead_ && !registry->getMember(key);
 }
 
 // Only the heap frees objects, all at once, so the members' targets are going too: their counts

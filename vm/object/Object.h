@@ -20,6 +20,9 @@ class Object : public SmallObject {
     Object();
     // Registers the new object in the object registry under key (first key wins).
     explicit Object(const Symbol& key);
+    // Whether an object made now under key would be registered: the registry is there, alive, and
+    // has no member key.
+    static bool wouldRegister(const Symbol& key);
     explicit Object(std::string_view key) : Object(intern(key)) {}
     virtual ~Object();
     Object(const Object&) = delete;
@@ -104,6 +107,8 @@ class Object : public SmallObject {
   protected:
     enum class Kind : std::uint8_t { Plain, String, Primitive };
     Kind kind_ = Kind::Plain;
+    // What the registering constructor does, for a subclass that may not register.
+    void registerAs(const Symbol& key);
 
   private:
     bool insertMember(const Symbol& name, Object* target, bool counted);

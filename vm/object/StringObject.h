@@ -8,8 +8,9 @@
 
 class StringObject : public Object {
   public:
-    // Registers itself under its own text.
-    explicit StringObject(const Symbol& text);
+    enum class Registration { Register, Skip };
+    // Registers itself under its own text, unless told to skip it.
+    explicit StringObject(const Symbol& text, Registration registration = Registration::Register);
     explicit StringObject(std::string_view text) : StringObject(intern(text)) {}
 
     // The text stays readable after a kill: evaluations may still be reading it as code.
@@ -21,4 +22,5 @@ class StringObject : public Object {
 };
 
 // A string object for a literal name: its <id> is itself, its <super> the string prototype.
-StringObject* makeLiteralObject(const Symbol& text, Object* prototype);
+StringObject* makeLiteralObject(const Symbol& text, Object* prototype,
+                                StringObject::Registration registration = StringObject::Registration::Register);

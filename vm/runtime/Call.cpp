@@ -1,6 +1,8 @@
 // Calls: starting code, its parameter object and its frame.
 #include "vm/runtime/Call.h"
 
+#include <utility>
+
 #include "vm/object/StringObject.h"
 #include "vm/runtime/Evaluation.h"
 #include "vm/runtime/Resolution.h"
@@ -11,32 +13,66 @@ Context* startCall(Thread& thread, CodeRef code, CallMode mode) {
     ThreadPool* pool = thread.pool();
     if (!pool) return nullptr;
     if (mode == CallMode::Asynchronous) {
-        pool->setCurrentEvaluation(pool->addEvaluation(std::move(code), &thread));
+        Evaluation* added = pool->addEvaluation(std::move(code), &thread);
+        pool->setCurrentEvaluation(added, added);
         return thread.currentContext();
     }
-    Evaluation* caller = pool->currentEvaluation();
-    if (!caller) return nullptr;
-    pool->setCurrentEvaluation(caller->startChild(std::move(code)));
+    Evaluation* root = pool->currentRoot();
+    if (!root) return nullptr;
+    pool->setCurrentEvaluation(root->startChild(std::move(code)), root);
     return thread.currentContext();
 }
 
 ParameterObject makeParameterObject(Thread& thread, const ParameterList& parameters,
                                     Object* stringPrototype) {
+    if (parameters.empty() && !Object::wouldRegister(names::params)) {
+        stringPrototype->incrementRefCount();
+        return {nullptr, stringPrototype, true};
+    }
     StringObject* object = makeLiteralObject(names::params, stringPrototype);
     for (std::size_t i = 0; i < parameters.size(); ++i) {
         Object* value = resolveName(thread, *parameters[i], stringPrototype, literals::callParameter);
-        if (!value) return {object, false};
+        if (!value) return {object, nullptr, false};
         object->addMember(numberLiteral(static_cast<std::int32_t>(i)), value);
     }
-    return {object, true};
+    return {object, nullptr, true};
+}
+
+// A deferred object was counted on its prototype when the call was made: it counts once, whenever
+// it is made.
+static StringObject* makeDeferred(Object* prototype) {
+    StringObject* object = makeLiteralObject(names::params, prototype, StringObject::Registration::Skip);
+    prototype->decrementRefCount();
+    return object;
+}
+
+StringObject* ParameterObject::make() {
+    if (!object) object = makeDeferred(std::exchange(deferredPrototype, nullptr));
+    return object;
+}
+
+Object* Reference::makeTarget() const {
+    target_ = makeDeferred(target_);
+    target_->incrementRefCount();
+    deferred_ = false;
+    return target_;
 }
 
 void bindFrame(Context& context, const CallFrame& frame) {
-    // Room for the frame and one more: the first literal its code names is bound here too.
-    context.reserve(1 + (frame.sender != nullptr) + (frame.mySelf != nullptr) + frame.result.has_value() +
-                    (frame.parameters != nullptr));
+    // Room for the frame, and in a method's one more: a method mostly binds a literal or a local of
+    // its own, where code run for its effect (a branch) mostly calls on.
+    bool method = frame.sender != nullptr;
+    context.reserve(2 * method + (frame.mySelf != nullptr) + frame.result.has_value() + (frame.parameters != nullptr));
     if (frame.sender) context.addReference(names::sender, frame.sender);
     if (frame.mySelf) context.addReference(names::mySelf, frame.mySelf);
     if (frame.result) context.addSharedReference(names::returnName, *frame.result);
-    if (frame.parameters) context.addReference(names::params, frame.parameters);
+    if (!frame.parameters) return;
+    if (frame.parameters->object) {
+        context.addReference(names::params, frame.parameters->object);
+        return;
+    }
+    // Refused, a deferred reference goes at once: the object it stood for would only have been
+    // left unreachable, counted once more.
+    ReferenceHandle deferred(Reference::toDeferredParameters(frame.parameters->deferredPrototype));
+    context.addSharedReference(names::params, deferred.get());
 }

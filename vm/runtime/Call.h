@@ -29,9 +29,15 @@ enum class CallMode { Synchronous, Asynchronous };
 // (or no pool to join).
 Context* startCall(Thread& thread, CodeRef code, CallMode mode);
 
+// A call without parameters defers its parameter object when nothing could tell it from one made
+// at once: it would be registered nowhere (the key "params" is taken) and its count on the string
+// prototype is taken now. It is made when something first reads it through "params", or never.
 struct ParameterObject {
-    StringObject* object; // always made
-    bool complete;        // false when a name was neither bound nor a string literal
+    StringObject* object;      // null while deferred
+    Object* deferredPrototype; // while deferred: its <super>, counted already
+    bool complete;             // false when a name was neither bound nor a string literal
+    // The object, made now if it was deferred: for a caller that adds members of its own.
+    StringObject* make();
 };
 // An unbound literal parameter is made and bound in the thread's current context: after a
 // synchronous start that is the callee's.
@@ -44,6 +50,6 @@ struct CallFrame {
     // Synchronous calls with a result: the caller's target reference, shared; a null reference
     // binds "return" to no reference.
     std::optional<Reference*> result;
-    StringObject* parameters = nullptr;
+    const ParameterObject* parameters = nullptr;
 };
 void bindFrame(Context& context, const CallFrame& frame);

@@ -6,9 +6,9 @@
 #include "vm/runtime/ThreadPool.h"
 #include "vm/statements/Statement.h"
 
-static_assert(sizeof(Evaluation) <= 32, "a loop keeps an evaluation per iteration");
+static_assert(sizeof(Evaluation) <= 24, "a loop keeps an evaluation per iteration");
 
-Evaluation::Evaluation(CodeRef code, Thread* thread) : code_(std::move(code)) {
+Evaluation::Evaluation(CodeRef code, Thread* thread) : code_(std::move(code)), root_(true) {
     link_.state = new RootState{{}, thread, this};
 }
 
@@ -17,9 +17,9 @@ Evaluation::Evaluation(CharStream text, Thread* thread)
 
 // Only a root is deleted with descendants; a retired child has none left.
 Evaluation::~Evaluation() {
-    if (!isRoot()) return;
+    if (!root_) return;
     for (Evaluation* descendant = link_.state->innermost; descendant != this;) {
-        Evaluation* parent = descendant->parent_;
+        Evaluation* parent = descendant->link_.parent;
         delete descendant;
         descendant = parent;
     }
@@ -27,8 +27,8 @@ Evaluation::~Evaluation() {
 }
 
 Evaluation* Evaluation::child() const {
-    for (Evaluation* e = state().innermost; e != this && e; e = e->parent_)
-        if (e->parent_ == this) return e;
+    for (Evaluation* e = link_.state->innermost; e != this; e = e->link_.parent)
+        if (e->link_.parent == this) return e;
     return nullptr;
 }
 
@@ -36,21 +36,21 @@ Evaluation* Evaluation::child() const {
 // with a child asks its parser for nothing. So a step looks at the innermost one alone: if it
 // is finished (and not the root), its parent retires it; otherwise it runs its next statement.
 void Evaluation::step() {
-    RootState& chain = state();
+    RootState& chain = *link_.state;
     Thread* thread = chain.thread;
     ThreadPool* pool = thread->pool();
     Evaluation* innermost = chain.innermost;
     if (innermost != this && innermost->finished_) {
-        Evaluation* parent = innermost->parent_;
-        if (pool) pool->setCurrentEvaluation(parent);
+        Evaluation* parent = innermost->link_.parent;
+        if (pool) pool->setCurrentEvaluation(parent, this);
         thread->popContext();
         chain.innermost = parent;
         delete innermost;
     } else {
-        if (pool) pool->setCurrentEvaluation(innermost);
+        if (pool) pool->setCurrentEvaluation(innermost, this);
         innermost->executeNextStatement(thread);
     }
-    if (pool) pool->setCurrentEvaluation(nullptr);
+    if (pool) pool->setCurrentEvaluation(nullptr, nullptr);
 }
 
 void Evaluation::executeNextStatement(Thread* thread) {
@@ -67,13 +67,13 @@ void Evaluation::executeNextStatement(Thread* thread) {
 }
 
 Evaluation* Evaluation::startChild(CodeRef code) {
-    RootState& chain = state();
-    auto* child = new Evaluation(std::move(code), this);
+    RootState& chain = *link_.state;
+    auto* child = new Evaluation(std::move(code), chain.innermost);
     chain.innermost = child;
     chain.thread->pushNewContext();
     return child;
 }
 
-Evaluation::Evaluation(CodeRef code, Evaluation* parent) : code_(std::move(code)), parent_(parent) {
-    link_.root = parent->root();
+Evaluation::Evaluation(CodeRef code, Evaluation* parent) : code_(std::move(code)), root_(false) {
+    link_.parent = parent;
 }

@@ -12,25 +12,29 @@ class Thread;
 
 class Evaluation : public SmallObject {
   public:
+    // A root: the image's evaluation, or one the pool schedules.
     Evaluation(CodeRef code, Thread* thread);
     // A text read once, from start to end: the image, or a text a test runs.
     Evaluation(CharStream text, Thread* thread);
-    // Frees the chain of children as well, innermost first, without recursion.
+    // A root frees its chain of children as well, innermost first, without recursion.
     ~Evaluation();
     Evaluation(const Evaluation&) = delete;
     Evaluation& operator=(const Evaluation&) = delete;
 
-    // One statement of the innermost unfinished descendant, or the retirement of a finished child.
-    // Constant time in the depth of the chain: the root keeps its innermost descendant at hand.
+    // Asked of a root: one statement of its innermost unfinished descendant, or the retirement of a
+    // finished child. Constant time in the depth of the chain: the root keeps its innermost
+    // descendant at hand.
     void step();
-    // A synchronous child over code, on a new context pushed on the thread.
+    // Asked of a root: a synchronous child of its innermost descendant, over code, on a new context
+    // pushed on the thread.
     Evaluation* startChild(CodeRef code);
 
     bool finished() const { return finished_; }
-    Thread* thread() const { return root()->link_.state->thread; }
-    // The synchronous child, found from the innermost descendant up; for tests and tools.
+    // A root's thread.
+    Thread* thread() const { return link_.state->thread; }
+    // A root's synchronous child, found from the innermost descendant up; for tests.
     Evaluation* child() const;
-    Evaluation* parent() const { return parent_; }
+    Evaluation* parent() const { return root_ ? nullptr : link_.parent; }
     const Code* code() const { return code_.get(); }
 
   private:
@@ -39,21 +43,19 @@ class Evaluation : public SmallObject {
         Thread* thread;
         Evaluation* innermost;
     };
-    bool isRoot() const { return parent_ == nullptr; }
-    Evaluation* root() const { return isRoot() ? const_cast<Evaluation*>(this) : link_.root; }
-    RootState& state() const { return *root()->link_.state; }
     // A child of parent, in its chain.
     Evaluation(CodeRef code, Evaluation* parent);
     void executeNextStatement(Thread* thread);
 
-    // A loop keeps one evaluation per iteration alive: a child is 32 bytes. The chain is linked
-    // one way only, and the root reaches its descendants through the innermost one.
+    // A loop keeps one evaluation per iteration alive: a child is 24 bytes. The chain is linked
+    // one way only, and the root reaches its descendants through the innermost one; whoever asks a
+    // child for its chain asks the root (the pool knows the root it is stepping).
     CodeRef code_;
     std::uint32_t next_ = 0; // index of the next statement in code_
     bool finished_ = false;
-    Evaluation* parent_ = nullptr;
+    bool root_;
     union {
-        RootState* state; // a root's
-        Evaluation* root; // a child's
+        RootState* state;    // a root's
+        Evaluation* parent;  // a child's
     } link_;
 };

@@ -12,17 +12,24 @@ class Reference : public SmallObject {
   public:
     // A counted reference: the target's count rises now and falls in release().
     explicit Reference(Object* target) : target_(target) { target->incrementRefCount(); }
+    // A reference to a parameter object not made yet (Call.h): it is made, over prototype, whose
+    // count the caller has taken already, when the target is first asked for.
+    static Reference* toDeferredParameters(Object* prototype) { return new Reference(prototype, Deferred{}); }
     Reference(const Reference&) = delete;
     Reference& operator=(const Reference&) = delete;
 
-    Object* target() const { return target_; }
+    Object* target() const { return deferred_ ? makeTarget() : target_; }
+    // An object never made, rebound or released, would only have been left unreachable forever.
     void rebind(Object* object) {
         object->incrementRefCount();
-        target_->decrementRefCount();
+        if (!deferred_) target_->decrementRefCount();
+        deferred_ = false;
         target_ = object;
     }
     // The reference's own end, which lowers its target's count. Its storage lives on while held.
-    void release() { target_->decrementRefCount(); }
+    void release() {
+        if (!deferred_) target_->decrementRefCount();
+    }
 
     void hold() { ++holders_; }
     // Drops one holder; frees the storage with the last one. Returns whether it was freed.
@@ -33,10 +40,17 @@ class Reference : public SmallObject {
     }
 
   private:
+    struct Deferred {};
+    Reference(Object* prototype, Deferred) : target_(prototype), deferred_(true) {}
     ~Reference() = default;
-    Object* target_;
+    // Makes the parameter object, counted once for this reference (Call.cpp: where calls make them).
+    Object* makeTarget() const;
+
+    mutable Object* target_; // while deferred: the prototype
     std::uint32_t holders_ = 0;
+    mutable bool deferred_ = false;
 };
+
 
 // Holds a reference for the length of one statement or primitive: a result reference that an
 // add-if-absent binding refused lives exactly that long, its count on the target kept.

@@ -32,7 +32,7 @@ void ThreadPool::loadText(std::string_view image) {
     Evaluation main(CharStream::view(image), thread_.get());
     while (!main.finished())
         main.step();
-    currentEvaluation_ = nullptr;
+    setCurrentEvaluation(nullptr, nullptr);
 }
 
 Evaluation* ThreadPool::addEvaluation(CodeRef code, Thread* thread) {

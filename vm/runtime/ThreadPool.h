@@ -31,8 +31,14 @@ class ThreadPool {
     bool run(const std::function<bool()>& budget = {});
     Evaluation* addEvaluation(CodeRef code, Thread* thread);
 
+    // The evaluation whose statement is executing, and the root of its chain, through which a
+    // synchronous call adds a child below it.
     Evaluation* currentEvaluation() const { return currentEvaluation_; }
-    void setCurrentEvaluation(Evaluation* evaluation) { currentEvaluation_ = evaluation; }
+    Evaluation* currentRoot() const { return currentRoot_; }
+    void setCurrentEvaluation(Evaluation* evaluation, Evaluation* root) {
+        currentEvaluation_ = evaluation;
+        currentRoot_ = root;
+    }
     // The bottom context of the one interpreter thread.
     Context& globalContext() const;
     OrvexOutput* output() const { return output_; }
@@ -43,6 +49,7 @@ class ThreadPool {
   private:
     std::vector<Evaluation*> evaluations_;
     Evaluation* currentEvaluation_ = nullptr;
+    Evaluation* currentRoot_ = nullptr;
     OrvexOutput* output_;
     std::unique_ptr<Thread> thread_;
 };

@@ -27,7 +27,7 @@ void runSynchronously(Thread& thread, CodeRef code, const ParameterList& paramet
     if (!bound.complete) return;
     ReferenceHandle result;
     CallFrame call;
-    call.parameters = bound.object;
+    call.parameters = &bound;
     if (!targetName.empty()) {
         result = resolveTarget(thread, targetName, nil);
         call.result = result.get();
@@ -42,7 +42,7 @@ void runAsynchronously(Thread& thread, CodeRef code, const ParameterList& parame
     ParameterObject bound = makeParameterObject(thread, parameters, string);
     if (!bound.complete) return;
     CallFrame call;
-    call.parameters = bound.object;
+    call.parameters = &bound;
     bindFrame(*frame, call);
 }
 

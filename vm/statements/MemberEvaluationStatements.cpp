@@ -34,10 +34,8 @@ void MemberEvaluationStatement::callMethod(const Message& message, CallMode mode
     ParameterObject bound = makeParameterObject(*thread_, parameters_, string);
     if (!bound.complete) return;
     if (codeMember)
-        bound.object->addMember(numberLiteral(static_cast<std::int32_t>(parameters_.size())), message.member);
-    bindFrame(
-        *frame,
-        {.sender = message.receiver, .mySelf = message.owner, .result = result, .parameters = bound.object});
+        bound.make()->addMember(numberLiteral(static_cast<std::int32_t>(parameters_.size())), message.member);
+    bindFrame(*frame, {.sender = message.receiver, .mySelf = message.owner, .result = result, .parameters = &bound});
 }
 
 void SynchronousMemberEvaluationStatement::execute() {

@@ -44,15 +44,16 @@ void TwoPointsStatement::twoPointsCall(const Message& message, Reference* result
     if (!trueObject || !falseObject) return;
     auto n = static_cast<std::int32_t>(parameters.size());
     Member* id = message.member->getId();
-    bound.object->addMember(numberLiteral(n), kind != Intercepted::MemberAccess ? trueObject : falseObject);
-    bound.object->addMember(numberLiteral(n + 1), id ? id->target() : nil);
-    bound.object->addMember(numberLiteral(n + 2),
+    StringObject* object = bound.make();
+    object->addMember(numberLiteral(n), kind != Intercepted::MemberAccess ? trueObject : falseObject);
+    object->addMember(numberLiteral(n + 1), id ? id->target() : nil);
+    object->addMember(numberLiteral(n + 2),
                             kind == Intercepted::SynchronousMessage ? trueObject : falseObject);
 
     CallFrame call{.sender = message.receiver,
                    .mySelf = message.owner,
                    .result = std::nullopt,
-                   .parameters = bound.object};
+                   .parameters = &bound};
     if (kind != Intercepted::AsynchronousMessage) call.result = result;
     bindFrame(*frame, call);
 }
