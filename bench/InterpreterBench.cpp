@@ -32,7 +32,7 @@ void lookupGlobalUnderContexts(benchmark::State& state) {
     Object* nil = thread->lookup("nil")->target();
     for (int64_t i = 0; i < state.range(0); ++i) {
         thread->pushNewContext();
-        thread->currentContext()->addReference("params", nil);
+        thread->currentContext().addReference("params", nil);
     }
     for (auto _ : state) benchmark::DoNotOptimize(thread->lookup("String"));
     while (thread->depth() > 1) thread->popContext();

@@ -12,18 +12,18 @@ TEST_F(ContextTest, InnermostBindingWinsAndPopUnbinds) {
     Object* outer = Heap::instance().make<Object>("a");
     Object* inner = Heap::instance().make<Object>("b");
     Thread thread(pool_.get());
-    Context& global = thread.bottomContext();
+    Context global = thread.bottomContext();
     global.addReference("x", outer);
     thread.pushNewContext();
     EXPECT_EQ(thread.lookup("x")->target(), outer);
-    thread.currentContext()->addReference("x", inner);
+    thread.currentContext().addReference("x", inner);
     EXPECT_EQ(thread.lookup("x")->target(), inner);
     EXPECT_EQ(inner->refCount(), 1);
-    EXPECT_FALSE(thread.currentContext()->addReference("x", outer)); // refused, but counted
+    EXPECT_FALSE(thread.currentContext().addReference("x", outer)); // refused, but counted
     EXPECT_EQ(outer->refCount(), 2);
     // A third level, discarded as <delete> does: the middle binding is found again, at its depth.
     thread.pushNewContext();
-    thread.currentContext()->addReference("x", outer);
+    thread.currentContext().addReference("x", outer);
     thread.contextOf(intern("x"))->discardBinding(intern("x"));
     EXPECT_EQ(thread.lookup("x")->target(), inner);
     EXPECT_EQ(thread.contextOf(intern("x"))->depth(), 1u);
@@ -38,26 +38,26 @@ TEST_F(ContextTest, InnermostBindingWinsAndPopUnbinds) {
 TEST_F(ContextTest, BindingToNoneIsBoundButNotFound) {
     Object* o = Heap::instance().make<Object>("a");
     Thread thread(pool_.get());
-    Context& global = thread.bottomContext();
+    Context global = thread.bottomContext();
     global.addReference("return", o);
     thread.pushNewContext();
-    Context* top = thread.currentContext();
-    EXPECT_TRUE(top->addSharedReference(intern("return"), nullptr));
-    EXPECT_TRUE(top->isBound(intern("return")));
-    EXPECT_EQ(top->getReference("return"), nullptr);
+    Context top = thread.currentContext();
+    EXPECT_TRUE(top.addSharedReference(intern("return"), nullptr));
+    EXPECT_TRUE(top.isBound(intern("return")));
+    EXPECT_EQ(top.getReference("return"), nullptr);
     EXPECT_EQ(thread.lookup("return")->target(), o); // passed over
-    EXPECT_FALSE(top->addReference("return", o));
+    EXPECT_FALSE(top.addReference("return", o));
 }
 
 TEST_F(ContextTest, ReturnSharesTheCallersReference) {
     Object* nil = Heap::instance().make<Object>("nil");
     Object* result = Heap::instance().make<Object>("r");
     Thread thread(pool_.get());
-    Context& global = thread.bottomContext();
+    Context global = thread.bottomContext();
     global.addReference("y", nil);
     Reference* y = global.getReference("y");
     thread.pushNewContext();
-    thread.currentContext()->addSharedReference(intern("return"), y);
+    thread.currentContext().addSharedReference(intern("return"), y);
     thread.lookup("return")->rebind(result);
     thread.popContext(); // "return" is the caller's: popping it releases nothing
     EXPECT_EQ(global.getReference("y")->target(), result);
@@ -65,7 +65,7 @@ TEST_F(ContextTest, ReturnSharesTheCallersReference) {
     EXPECT_EQ(nil->refCount(), 0);
     // Unbinding the caller's name leaves the callee's "return" usable.
     thread.pushNewContext();
-    thread.currentContext()->addSharedReference(intern("return"), y);
+    thread.currentContext().addSharedReference(intern("return"), y);
     global.discardBinding(intern("y"));
     EXPECT_EQ(thread.lookup("y"), nullptr);
     thread.lookup("return")->rebind(nil);
@@ -79,7 +79,7 @@ TEST_F(ContextTest, LookupOfGlobalsDoesNotDependOnDepth) {
     thread.bottomContext().addReference("nil", o);
     for (int i = 0; i < 100000; ++i) {
         thread.pushNewContext();
-        thread.currentContext()->addReference("params", o);
+        thread.currentContext().addReference("params", o);
     }
     // With a stack walk this would be 10^10 comparisons; the index makes it instant.
     for (int i = 0; i < 100000; ++i) ASSERT_EQ(thread.lookup("nil")->target(), o);

@@ -44,6 +44,13 @@ Member* KeyTree::find(const Symbol& symbol) {
     return at(*leaf, i, key) ? &leaf->members[i] : nullptr;
 }
 
+bool KeyTree::contains(const Symbol& symbol) {
+    if (&symbol == presentKey_) return true;
+    if (!find(symbol)) return false;
+    presentKey_ = &symbol;
+    return true;
+}
+
 bool KeyTree::insert(const Symbol& symbol, Member member) {
     if (&symbol == presentKey_) return false;
     Key key = keyOf(symbol);

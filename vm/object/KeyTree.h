@@ -20,6 +20,7 @@ class KeyTree {
     KeyTree& operator=(const KeyTree&) = delete;
 
     Member* find(const Symbol& key);
+    bool contains(const Symbol& key);
     // False, and nothing stored, when key is present.
     bool insert(const Symbol& key, Member member);
     bool erase(const Symbol& key, Member& removed);
@@ -125,8 +126,9 @@ class KeyTree {
     Node* root_;
     Leaf* firstLeaf_;
     std::size_t size_ = 0;
-    // The key a refused insert last found present; it stays present until it is erased. Every call
-    // makes a parameter object that offers the registry the same key again, refused each time.
+    // The key last found present by a refused insert or by contains(); it stays present until it is
+    // erased. Every call asks the registry about the same key "params" again: a parameter object
+    // offers itself, or one deferred asks whether it would be taken.
     const Symbol* presentKey_ = nullptr;
     const Symbol* lastInserted_ = nullptr;
 };

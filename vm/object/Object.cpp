@@ -48,7 +48,7 @@ void Object::registerAs(const Symbol& key) {
 
 bool Object::wouldRegister(const Symbol& key) {
     Object* registry = currentRegistry();
-    return registry && !registry->dead_ && !registry->getMember(key);
+    return registry && !registry->dead_ && !registry->members_.contains(key);
 }
 
 // Only the heap frees objects, all at once, so the members' targets are going too: their counts

@@ -9,18 +9,21 @@
 #include "vm/runtime/Thread.h"
 #include "vm/runtime/ThreadPool.h"
 
-Context* startCall(Thread& thread, CodeRef code, CallMode mode) {
+std::optional<Context> startCall(Thread& thread, CodeRef code, CallMode mode) {
     ThreadPool* pool = thread.pool();
-    if (!pool) return nullptr;
+    if (!pool) return std::nullopt;
     if (mode == CallMode::Asynchronous) {
         Evaluation* added = pool->addEvaluation(std::move(code), &thread);
         pool->setCurrentEvaluation(added, added);
         return thread.currentContext();
     }
     Evaluation* root = pool->currentRoot();
-    if (!root) return nullptr;
+    if (!root) return std::nullopt;
+    std::size_t frameSize = code->frameSize();
     pool->setCurrentEvaluation(root->startChild(std::move(code)), root);
-    return thread.currentContext();
+    Context context = thread.currentContext();
+    context.reserve(frameSize);
+    return context;
 }
 
 ParameterObject makeParameterObject(Thread& thread, const ParameterList& parameters,
@@ -58,9 +61,10 @@ Object* Reference::makeTarget() const {
     return target_;
 }
 
-void bindFrame(Context& context, const CallFrame& frame) {
+void bindFrame(Context context, const CallFrame& frame) {
     // Room for the frame, and in a method's one more: a method mostly binds a literal or a local of
-    // its own, where code run for its effect (a branch) mostly calls on.
+    // its own, where code run for its effect (a branch) mostly calls on. A code that has finished a
+    // run had room made at its start for what that run bound (startCall).
     bool method = frame.sender != nullptr;
     context.reserve(2 * method + (frame.mySelf != nullptr) + frame.result.has_value() + (frame.parameters != nullptr));
     if (frame.sender) context.addReference(names::sender, frame.sender);

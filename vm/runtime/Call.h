@@ -14,8 +14,8 @@
 
 #include "vm/object/Names.h"
 #include "vm/runtime/Code.h"
+#include "vm/runtime/Context.h"
 
-class Context;
 class Object;
 class Reference;
 class StringObject;
@@ -27,7 +27,7 @@ enum class CallMode { Synchronous, Asynchronous };
 // before the caller's next statement. Asynchronous: the new evaluation waits for the scheduler.
 // Answers the context the frame goes into, or null when no evaluation is running to be the parent
 // (or no pool to join).
-Context* startCall(Thread& thread, CodeRef code, CallMode mode);
+std::optional<Context> startCall(Thread& thread, CodeRef code, CallMode mode);
 
 // A call without parameters defers its parameter object when nothing could tell it from one made
 // at once: it would be registered nowhere (the key "params" is taken) and its count on the string
@@ -52,4 +52,4 @@ struct CallFrame {
     std::optional<Reference*> result;
     const ParameterObject* parameters = nullptr;
 };
-void bindFrame(Context& context, const CallFrame& frame);
+void bindFrame(Context context, const CallFrame& frame);

@@ -41,6 +41,11 @@ class Code final : public TextCache {
     // The text read, its brackets taken off.
     std::string_view text() const { return stream_.text(); }
 
+    // How many bindings the frame of its last finished run held (0 before one finished): a new frame
+    // is given that much room at once, rather than growing step by step as its code binds.
+    std::size_t frameSize() const { return frameSize_; }
+    void noteFrameSize(std::size_t size) { frameSize_ = static_cast<std::uint32_t>(size < maxFrameSize ? size : maxFrameSize); }
+
   private:
     Code(CharStream stream, Keeping keeping);
     ~Code();
@@ -52,6 +57,9 @@ class Code final : public TextCache {
     std::vector<std::unique_ptr<Statement>> statements_;
     std::size_t firstIndex_ = 0; // of statements_.front(), which is not 0 when only the latest is kept
     std::uint32_t holders_ = 1;
+    // A frame that once bound many names does not make every later one as large.
+    static constexpr std::uint32_t maxFrameSize = 32;
+    std::uint32_t frameSize_ = 0;
     Keeping keeping_;
 };
 

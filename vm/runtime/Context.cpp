@@ -6,51 +6,56 @@
 #include "vm/object/Names.h"
 #include "vm/runtime/Reference.h"
 
-Context::~Context() {
-    for (std::uint32_t i = 0; i < size_; ++i) {
-        const Binding& binding = bindings_[i];
+void Context::unbindAll() {
+    Record& r = *record_;
+    for (std::uint32_t i = 0; i < r.size_; ++i) {
+        const Binding& binding = r.bindings_[i];
         if (!binding.reference) continue;
         unindex(binding);
         if (binding.name != names::returnName.id) binding.reference->release();
         binding.reference->unhold();
     }
-    SmallAllocator::release(bindings_, capacity_ * sizeof(Binding));
+    SmallAllocator::release(r.bindings_, r.capacity_ * sizeof(Binding));
+    r.bindings_ = nullptr;
+    r.size_ = r.capacity_ = r.unboundCount_ = 0;
 }
 
 void Context::reserve(std::size_t count) {
-    if (count <= capacity_) return;
+    Record& r = *record_;
+    if (count <= r.capacity_) return;
     auto* bindings = static_cast<Binding*>(SmallAllocator::allocate(count * sizeof(Binding)));
-    std::copy(bindings_, bindings_ + size_, bindings);
-    SmallAllocator::release(bindings_, capacity_ * sizeof(Binding));
-    bindings_ = bindings;
-    capacity_ = static_cast<std::uint32_t>(count);
+    std::copy(r.bindings_, r.bindings_ + r.size_, bindings);
+    SmallAllocator::release(r.bindings_, r.capacity_ * sizeof(Binding));
+    r.bindings_ = bindings;
+    r.capacity_ = static_cast<std::uint32_t>(count);
 }
 
 std::size_t Context::position(const Symbol& name) const {
+    const Record& r = *record_;
     std::uint32_t i = 0;
-    while (i < size_ && bindings_[i].name != name.id) ++i;
+    while (i < r.size_ && r.bindings_[i].name != name.id) ++i;
     return i;
 }
 
 Reference* Context::getReference(const Symbol& name) const {
     bool known;
-    Reference* found = index_.boundAt(name, depth_, &known);
+    Reference* found = index_->boundAt(name, record_->depth_, &known);
     if (known) return found;
     std::size_t at = position(name);
-    return at == size_ ? nullptr : bindings_[at].reference;
+    return at == record_->size_ ? nullptr : record_->bindings_[at].reference;
 }
 
 void Context::unindex(const Binding& binding) {
-    if (depth_ == 0)
-        index_.clearBottom(binding.name);
+    if (record_->depth_ == 0)
+        index_->clearBottom(binding.name);
     else
-        index_.pop(binding.name, NameIndex::Shadowed{binding.shadowed, binding.shadowedDepth});
+        index_->pop(binding.name, NameIndex::Shadowed{binding.shadowed, binding.shadowedDepth});
 }
 
 bool Context::isBound(const Symbol& name) const {
     if (getReference(name)) return true;
     // A binding to no reference is not in the index: only then are the bindings themselves read.
-    return unboundCount_ != 0 && position(name) != size_;
+    return record_->unboundCount_ != 0 && position(name) != record_->size_;
 }
 
 Reference* Context::getReference(std::string_view name) const {
@@ -59,21 +64,22 @@ Reference* Context::getReference(std::string_view name) const {
 }
 
 void Context::bind(const Symbol& name, Reference* reference) {
+    Record& r = *record_;
     // A loop keeps a frame alive per iteration, so the frames grow by halves, not doublings: most
     // hold two bindings (a text's params and return) or five (a method's four and a literal).
-    if (size_ == capacity_) reserve(size_ < 2 ? 2 : size_ + size_ / 2);
-    Binding& binding = bindings_[size_++];
+    if (r.size_ == r.capacity_) reserve(r.size_ < 2 ? 2 : r.size_ + r.size_ / 2);
+    Binding& binding = r.bindings_[r.size_++];
     binding = Binding{reference, nullptr, name.id, 0};
     if (!reference) {
-        ++unboundCount_;
+        ++r.unboundCount_;
         return;
     }
     reference->hold();
-    if (depth_ == 0) {
-        index_.setBottom(name, reference);
+    if (r.depth_ == 0) {
+        index_->setBottom(name, reference);
         return;
     }
-    NameIndex::Shadowed hidden = index_.push(name, depth_, reference);
+    NameIndex::Shadowed hidden = index_->push(name, r.depth_, reference);
     binding.shadowed = hidden.reference;
     binding.shadowedDepth = hidden.depth;
 }
@@ -94,12 +100,13 @@ bool Context::addSharedReference(const Symbol& name, Reference* reference) {
 }
 
 void Context::discardBinding(const Symbol& name) {
+    Record& r = *record_;
     std::size_t at = position(name);
-    if (at == size_) return;
-    Binding binding = bindings_[at];
-    bindings_[at] = bindings_[--size_];
+    if (at == r.size_) return;
+    Binding binding = r.bindings_[at];
+    r.bindings_[at] = r.bindings_[--r.size_];
     if (!binding.reference) {
-        --unboundCount_;
+        --r.unboundCount_;
         return;
     }
     unindex(binding);

@@ -1,5 +1,7 @@
 // Contexts: sets of name bindings with add-if-absent insertion, each at its place on the thread's
-// stack, whose name index it keeps up to date.
+// stack, whose name index it keeps up to date. The stack keeps a context as a `Context::Record`
+// (its bindings and its depth, 24 bytes); a `Context` is a handle that the thread makes on demand,
+// pairing a record with the index, passed by value.
 #pragma once
 
 #include <cstddef>
@@ -11,14 +13,38 @@
 class Object;
 class Reference;
 
-class Context : public SmallObject {
+class Context {
+    // 24 bytes: the name by its number, and the binding this one hides in the index.
+    struct Binding {
+        Reference* reference; // null: bound to no reference
+        Reference* shadowed;
+        std::uint32_t name;
+        std::uint32_t shadowedDepth;
+    };
+
   public:
-    Context(NameIndex& index, std::size_t depth)
-        : index_(index), depth_(static_cast<std::uint32_t>(depth)) {}
-    // Releases every binding; the one named "return" is the caller's and does not count down here.
-    ~Context();
-    Context(const Context&) = delete;
-    Context& operator=(const Context&) = delete;
+    // What the thread's stack keeps of a context. A loop keeps a context per iteration alive, so
+    // the bindings are a bare array, sized to the frame.
+    class Record {
+      public:
+        explicit Record(std::size_t depth) : depth_(static_cast<std::uint32_t>(depth)) {}
+        Record(const Record&) = delete;
+        Record& operator=(const Record&) = delete;
+
+      private:
+        friend class Context;
+        Binding* bindings_ = nullptr;
+        std::uint32_t size_ = 0;
+        std::uint32_t capacity_ = 0;
+        std::uint32_t unboundCount_ = 0; // bindings to no reference, which the index leaves out
+        std::uint32_t depth_;
+    };
+
+    Context(NameIndex& index, Record& record) : index_(&index), record_(&record) {}
+
+    // Releases every binding, before the thread drops the record; the one named "return" is the
+    // caller's and does not count down here.
+    void unbindAll();
 
     // The reference bound to exactly name here, or null (also for a binding to no reference).
     Reference* getReference(const Symbol& name) const;
@@ -37,32 +63,19 @@ class Context : public SmallObject {
     Reference* getReference(std::string_view name) const;
     bool addReference(std::string_view name, Object* target) { return addReference(intern(name), target); }
 
-    std::size_t size() const { return size_; }
+    std::size_t size() const { return record_->size_; }
     // Room for count bindings in all, made once for a frame whose bindings are known.
     void reserve(std::size_t count);
     // Position on the thread's stack; 0 is the bottom (global) context.
-    std::size_t depth() const { return depth_; }
+    std::size_t depth() const { return record_->depth_; }
 
   private:
-    // 24 bytes: the name by its number, and the binding this one hides in the index.
-    struct Binding {
-        Reference* reference; // null: bound to no reference
-        Reference* shadowed;
-        std::uint32_t name;
-        std::uint32_t shadowedDepth;
-    };
     // Takes the binding out of the index, putting back what it hid.
     void unindex(const Binding& binding);
     void bind(const Symbol& name, Reference* reference);
     // Where name is bound here, or size() when it is not.
     std::size_t position(const Symbol& name) const;
 
-    // A loop keeps a context per iteration alive, so the bindings are a bare array: 32 bytes a
-    // context, and an array sized to the frame.
-    NameIndex& index_;
-    Binding* bindings_ = nullptr;
-    std::uint32_t size_ = 0;
-    std::uint32_t capacity_ = 0;
-    std::uint32_t unboundCount_ = 0; // bindings to no reference, which the index leaves out
-    std::uint32_t depth_;
+    NameIndex* index_;
+    Record* record_;
 };

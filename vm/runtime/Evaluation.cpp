@@ -57,6 +57,7 @@ void Evaluation::executeNextStatement(Thread* thread) {
     Statement* statement = code_->statement(next_);
     if (!statement) {
         if (runObserver) runObserver->finished(*this, *code_.get());
+        if (!root_) code_->noteFrameSize(thread->currentContext().size());
         finished_ = true;
         code_ = CodeRef(); // the frame stays until it is retired; what it read can go now
         return;

@@ -10,7 +10,7 @@ StringObject* makeLiteral(Thread& thread, const Symbol& name, Object* stringProt
     if (policy.keepsWorkingReference) literal->incrementRefCount();
     switch (policy.binding) {
     case LiteralBinding::CurrentContext:
-        thread.currentContext()->addReference(name, literal);
+        thread.currentContext().addReference(name, literal);
         break;
     case LiteralBinding::GlobalContext:
         thread.bottomContext().addReference(name, literal);
@@ -34,7 +34,7 @@ ReferenceHandle resolveTarget(Thread& thread, const Symbol& name, Object* nilTar
     if (Reference* found = thread.lookup(name)) return ReferenceHandle(found);
     auto* made = new Reference(nilTarget);
     ReferenceHandle handle(made);
-    thread.currentContext()->addSharedReference(name, made);
+    thread.currentContext().addSharedReference(name, made);
     return handle;
 }
 

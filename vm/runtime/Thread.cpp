@@ -2,18 +2,23 @@
 #include "vm/runtime/Thread.h"
 
 Thread::Thread(ThreadPool* pool) : pool_(pool) {
-    contexts_.emplace_back(index_, 0);
+    contexts_.emplace_back(0);
 }
 
 Thread::~Thread() {
     while (!contexts_.empty())
-        contexts_.pop_back();
+        dropTop();
 }
 
 void Thread::pushNewContext() {
-    contexts_.emplace_back(index_, contexts_.size());
+    contexts_.emplace_back(contexts_.size());
 }
 
 void Thread::popContext() {
-    if (contexts_.size() > 1) contexts_.pop_back();
+    if (contexts_.size() > 1) dropTop();
+}
+
+void Thread::dropTop() {
+    currentContext().unbindAll();
+    contexts_.pop_back();
 }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <optional>
 #include <string_view>
 
 #include "vm/runtime/Context.h"
@@ -24,8 +25,8 @@ class Thread {
     void pushNewContext();
     // Destroys the top context; the bottom one stays for the thread's life.
     void popContext();
-    Context* currentContext() const { return &contexts_.back(); }
-    Context& bottomContext() const { return contexts_.front(); }
+    Context currentContext() const { return Context(index_, contexts_.back()); }
+    Context bottomContext() const { return Context(index_, contexts_.front()); }
     std::size_t depth() const { return contexts_.size(); }
 
     // The innermost binding of name. Constant time whatever the stack's depth.
@@ -36,9 +37,10 @@ class Thread {
         return name ? lookup(*name) : nullptr;
     }
     // The context in which lookup(name) finds its reference.
-    Context* contextOf(const Symbol& name) const {
+    std::optional<Context> contextOf(const Symbol& name) const {
         std::ptrdiff_t depth = index_.depthOf(name);
-        return depth < 0 ? nullptr : &contexts_[static_cast<std::size_t>(depth)];
+        if (depth < 0) return std::nullopt;
+        return Context(index_, contexts_[static_cast<std::size_t>(depth)]);
     }
 
     bool waiting() const { return waiting_; }
@@ -46,11 +48,14 @@ class Thread {
     ThreadPool* pool() const { return pool_; }
 
   private:
-    NameIndex index_; // declared first: the contexts unbind from it as they go
+    // Unbinds the top context and drops it.
+    void dropTop();
+
+    // A const thread still hands out its contexts to bind in.
+    mutable NameIndex index_;
     // The contexts themselves, in blocks: a deep recursion's stack grows without copying itself,
-    // and a context is no allocation of its own. A const thread still hands out its contexts to
-    // bind in, as when they were held by pointer.
-    mutable std::deque<Context, SmallBlocks<Context>> contexts_;
+    // and a context is no allocation of its own.
+    mutable std::deque<Context::Record, SmallBlocks<Context::Record>> contexts_;
     bool waiting_ = false;
     ThreadPool* pool_;
 };

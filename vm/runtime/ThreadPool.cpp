@@ -18,7 +18,7 @@ ThreadPool::~ThreadPool() {
     thread_.reset();
 }
 
-Context& ThreadPool::globalContext() const {
+Context ThreadPool::globalContext() const {
     return thread_->bottomContext();
 }
 

@@ -40,7 +40,7 @@ class ThreadPool {
         currentRoot_ = root;
     }
     // The bottom context of the one interpreter thread.
-    Context& globalContext() const;
+    Context globalContext() const;
     OrvexOutput* output() const { return output_; }
     Thread* thread() const { return thread_.get(); }
     std::size_t evaluationCount() const { return evaluations_.size(); }

@@ -6,7 +6,7 @@
 #include "vm/primitives/PrimitiveStringObject.h"
 #include "vm/runtime/Context.h"
 
-void buildWorld(Context& global) {
+void buildWorld(Context global) {
     Heap& heap = Heap::instance();
     Object* system = heap.system();
     // Nothing registers yet: System has no <objects> member until the registry exists.

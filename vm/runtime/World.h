@@ -4,4 +4,4 @@
 class Context;
 
 // Fills the heap's System object and binds the world's names in the global context.
-void buildWorld(Context& global);
+void buildWorld(Context global);

@@ -21,7 +21,7 @@ StringObject* codeOf(const Thread& thread, const Symbol& referenceName) {
 // context, then "params".
 void runSynchronously(Thread& thread, CodeRef code, const ParameterList& parameters, Object* string,
                       Object* nil, const Symbol& targetName) {
-    Context* frame = startCall(thread, std::move(code), CallMode::Synchronous);
+    std::optional<Context> frame = startCall(thread, std::move(code), CallMode::Synchronous);
     if (!frame) return;
     ParameterObject bound = makeParameterObject(thread, parameters, string);
     if (!bound.complete) return;
@@ -37,7 +37,7 @@ void runSynchronously(Thread& thread, CodeRef code, const ParameterList& paramet
 
 // The code joins the pool; its parameters are bound in the caller's own context.
 void runAsynchronously(Thread& thread, CodeRef code, const ParameterList& parameters, Object* string) {
-    Context* frame = startCall(thread, std::move(code), CallMode::Asynchronous);
+    std::optional<Context> frame = startCall(thread, std::move(code), CallMode::Asynchronous);
     if (!frame) return;
     ParameterObject bound = makeParameterObject(thread, parameters, string);
     if (!bound.complete) return;

@@ -29,7 +29,7 @@ void MemberEvaluationStatement::callMethod(const Message& message, CallMode mode
     StringObject* code = (codeMember ? codeMember->target() : message.member)->asStringObject();
     if (!code) return noteStop(SilentStop::NotCode, memberName_->text);
     Object* string = boundObject(*thread_, names::string);
-    Context* frame = startCall(*thread_, CodeRef::share(Code::of(*code)), mode);
+    std::optional<Context> frame = startCall(*thread_, CodeRef::share(Code::of(*code)), mode);
     if (!frame) return;
     ParameterObject bound = makeParameterObject(*thread_, parameters_, string);
     if (!bound.complete) return;

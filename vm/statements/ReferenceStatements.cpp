@@ -6,7 +6,7 @@
 #include "vm/runtime/Thread.h"
 
 void NewReferenceStatement::execute() {
-    if (Object* nil = requireBound(*thread_, names::nil)) thread_->currentContext()->addReference(*name_, nil);
+    if (Object* nil = requireBound(*thread_, names::nil)) thread_->currentContext().addReference(*name_, nil);
 }
 
 void AssignReferenceStatement::execute() {
@@ -22,12 +22,12 @@ void AssignReferenceStatement::execute() {
     if (Reference* target = thread_->lookup(*targetName_))
         target->rebind(value);
     else
-        thread_->currentContext()->addReference(*targetName_, value);
+        thread_->currentContext().addReference(*targetName_, value);
 }
 
 void MemberAccessStatement::execute() {
     // A literal receiver takes its prototype from the current context alone.
-    Reference* string = thread_->currentContext()->getReference(names::string);
+    Reference* string = thread_->currentContext().getReference(names::string);
     std::optional<Message> message = resolveMessage(string ? string->target() : nullptr);
     if (!message) return;
     ReferenceHandle target(thread_->lookup(*targetName_));

@@ -34,7 +34,7 @@ void TwoPointsStatement::twoPointsCall(const Message& message, Reference* result
     StringObject* code = message.receiver->getMember(names::twoPoints)->target()->asStringObject();
     if (!code) return noteStop(SilentStop::NotCode, names::twoPoints.text);
     // Even an asynchronous message runs its interception at once, as a synchronous child.
-    Context* frame = startCall(*thread_, CodeRef::share(Code::of(*code)), CallMode::Synchronous);
+    std::optional<Context> frame = startCall(*thread_, CodeRef::share(Code::of(*code)), CallMode::Synchronous);
     if (!frame) return;
 
     ParameterObject bound = makeParameterObject(*thread_, parameters, string);
