@@ -14,12 +14,16 @@ work=$(mktemp -d)
 background=()
 
 service_started=0
+# A service that takes OrvexExtern as its display name: every later -Service would fail to create
+# the service, so it goes whatever happens to the case that made it.
+name_taken=0
 
 # Ends what a failed case may have left running, so the next case starts clean.
 cleanup() {
     local pid
     for pid in "${background[@]}"; do kill "$pid" 2>/dev/null; done
     if [ "$service_started" = 1 ]; then run_wine net stop OrvexExtern >/dev/null 2>&1; fi
+    if [ "$name_taken" = 1 ]; then run_wine sc delete OrvexExternNameTaken >/dev/null 2>&1; fi
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -245,6 +249,7 @@ case_message_boxes() {
     WINEDEBUG=-all,+relay server -RegServer 2>"$work/relay"
     if grep -q 'Call user32.MessageBox' "$work/relay"; then fail "registration showed a message box"; fi
 
+    name_taken=1
     expect_exit 0 run_wine sc create OrvexExternNameTaken binpath= 'C:\windows\system32\cmd.exe' \
         displayname= OrvexExtern
     WINEDEBUG=-all,+relay server -Service 2>"$work/relay"
@@ -253,7 +258,7 @@ case_message_boxes() {
     dump_registry "HKCR\\AppID\\$appid"
     expect_entry "HKCR\\AppID\\$appid|LocalService|REG_SZ|OrvexExtern"
     expect_key_missing "$service_key"
-    run_wine sc delete OrvexExternNameTaken >/dev/null
+    if run_wine sc delete OrvexExternNameTaken >/dev/null; then name_taken=0; else fail "sc delete OrvexExternNameTaken failed"; fi
     expect_exit 0 server -RegServer
 }
 
