@@ -11,7 +11,7 @@ namespace {
 
 std::vector<std::string> keysOf(const MemberTable& table) {
     std::vector<std::string> keys;
-    table.forEach([&](const Symbol& key, const Member&) { keys.emplace_back(key.text); });
+    table.forEach([&](const Symbol& key, const Member&) { keys.emplace_back(key.text()); });
     return keys;
 }
 

@@ -26,7 +26,7 @@ TEST_F(ObjectTest, MembersSortByUnsignedBytesWithPrefixFirst) {
     Object* v = make();
     for (const char* key : {"b", "\xff", "a", "<super>", "A", "7", "<id>", "<i"}) o->addMember(key, v);
     std::vector<std::string> keys;
-    o->forEachMember([&](const Symbol& key, const Member&) { keys.emplace_back(key.text); });
+    o->forEachMember([&](const Symbol& key, const Member&) { keys.emplace_back(key.text()); });
     EXPECT_EQ(keys, (std::vector<std::string>{"7", "<i", "<id>", "<super>", "A", "a", "b", "\xff"}));
 }
 

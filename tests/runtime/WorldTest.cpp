@@ -10,7 +10,7 @@ using WorldTest = WorldFixture;
 
 std::vector<std::string> keysOf(Object* o) {
     std::vector<std::string> keys;
-    o->forEachMember([&](const Symbol& key, const Member&) { keys.emplace_back(key.text); });
+    o->forEachMember([&](const Symbol& key, const Member&) { keys.emplace_back(key.text()); });
     return keys;
 }
 

@@ -15,7 +15,7 @@ namespace {
 std::string names(const ParameterList& list) {
     std::string out = "[";
     for (const Symbol* name : list)
-        out.append(out.size() > 1 ? ", " : "").append(name->text);
+        out.append(out.size() > 1 ? ", " : "").append(name->text());
     return out + "]";
 }
 
@@ -197,7 +197,7 @@ TEST(Parser, NamesAreCopiedWhole) {
     auto* evaluation = dynamic_cast<SynchronousReferenceEvaluationStatement*>(statement.get());
     ASSERT_NE(evaluation, nullptr);
     EXPECT_EQ(evaluation->parameters().size(), 100001u);
-    EXPECT_EQ(evaluation->parameters().back()->text, "<z>");
+    EXPECT_EQ(evaluation->parameters().back()->text(), "<z>");
 }
 
 TEST(Parser, LongProgramsAndHostileInput) {

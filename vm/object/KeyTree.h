@@ -91,7 +91,7 @@ class KeyTree {
     // symbols are settled by their texts.
     static bool less(const Key& a, const Key& b) {
         if (a.prefix != b.prefix) return a.prefix < b.prefix;
-        return a.symbol != b.symbol && a.symbol->text < b.symbol->text;
+        return a.symbol != b.symbol && a.symbol->text() < b.symbol->text();
     }
     // How many of the n sorted keys lie below key (Bound::Lower) or not above it (Bound::Upper).
     enum class Bound { Lower, Upper };

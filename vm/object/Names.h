@@ -16,7 +16,7 @@ using ParameterList = std::vector<const Symbol*>;
 using operations::isStringLiteral;
 using operations::unquote;
 inline bool isStringLiteral(const Symbol& name) {
-    return isStringLiteral(name.text);
+    return isStringLiteral(name.text());
 }
 
 std::string formatDecimal(std::int32_t n);

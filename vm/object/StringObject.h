@@ -14,7 +14,7 @@ class StringObject : public Object {
     explicit StringObject(std::string_view text) : StringObject(intern(text)) {}
 
     // The text stays readable after a kill: evaluations may still be reading it as code.
-    std::string_view text() const { return text_.text; }
+    std::string_view text() const { return text_.text(); }
     const Symbol& symbol() const { return text_; }
 
   private:

@@ -43,6 +43,8 @@ std::uint64_t prefixOf(std::string_view text) {
 
 } // namespace
 
+static_assert(sizeof(Symbol) <= 32, "a loop makes a symbol at every turn");
+
 SymbolTable::SymbolTable() : slots_(1024, Slot{0, 0}) {}
 
 SymbolTable::~SymbolTable() {
@@ -74,7 +76,7 @@ std::size_t SymbolTable::slotOf(std::string_view text, std::uint32_t hash) const
     std::size_t mask = slots_.size() - 1;
     for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
         const Slot found = slots_[slot];
-        if (found.number == 0 || (found.hash == hash && symbolIn(found).text == text)) return slot;
+        if (found.number == 0 || (found.hash == hash && symbolIn(found).text() == text)) return slot;
     }
 }
 
@@ -91,6 +93,8 @@ void SymbolTable::rehash() {
 }
 
 const Symbol& SymbolTable::intern(std::string_view text) {
+    // A symbol's length is 32 bits: a longer text ends the run as memory running out does.
+    if (text.size() > UINT32_MAX) throw std::bad_alloc();
     std::uint32_t hash = hashOf(text);
     std::size_t slot = slotOf(text, hash);
     if (slots_[slot].number != 0) return symbolIn(slots_[slot]);
@@ -98,7 +102,9 @@ const Symbol& SymbolTable::intern(std::string_view text) {
     const std::uint32_t id = count_;
     if ((id & (blockSize - 1)) == 0)
         blocks_.push_back(static_cast<Symbol*>(SmallAllocator::allocate(blockSize * sizeof(Symbol))));
-    const Symbol* symbol = new (&blocks_.back()[id & (blockSize - 1)]) Symbol{keep(text), id, hash, prefixOf(text)};
+    const std::string_view kept = keep(text);
+    const Symbol* symbol = new (&blocks_.back()[id & (blockSize - 1)])
+        Symbol{kept.data(), static_cast<std::uint32_t>(kept.size()), id, prefixOf(text)};
     ++count_;
     slots_[slot] = Slot{hash, id + 1};
     if (std::size_t{count_} * 2 > slots_.size()) rehash();

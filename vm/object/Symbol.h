@@ -20,20 +20,22 @@ class TextCache {
     ~TextCache() = default;
 };
 
+// 32 bytes: a loop makes a number, and so a symbol, at every turn. The table's slots keep the hash.
 struct Symbol {
-    std::string_view text; // its bytes are the table's, for as long as the symbol
+    const char* bytes; // the table's, for as long as the symbol
+    std::uint32_t size;
     std::uint32_t id; // dense from 0, in the order the symbols were made
-    std::uint32_t hash;
     // The first eight bytes, big-endian, zero-padded: comparing two prefixes orders most pairs of
     // texts without reading them (the registry is a tree of many thousand texts).
     std::uint64_t prefix;
     // The text read as code, kept for every string object with this text: a text never changes.
     mutable TextCache* code = nullptr;
 
-    bool empty() const { return text.empty(); }
+    std::string_view text() const { return {bytes, size}; }
+    bool empty() const { return size == 0; }
     bool operator<(const Symbol& other) const {
         if (prefix != other.prefix) return prefix < other.prefix;
-        return this != &other && text < other.text;
+        return this != &other && text() < other.text();
     }
 };
 
@@ -70,7 +72,7 @@ class SymbolTable {
 
     // The symbols in blocks of a fixed power of two, never moved once made: a symbol's number
     // finds it with a shift and a mask.
-    static constexpr std::uint32_t blockBits = 4; // 640 bytes: a block from the pool
+    static constexpr std::uint32_t blockBits = 4; // 512 bytes: a block from the pool
     static constexpr std::uint32_t blockSize = 1u << blockBits;
     const Symbol& byId(std::uint32_t id) const { return blocks_[id >> blockBits][id & (blockSize - 1)]; }
     std::vector<Symbol*> blocks_;

@@ -35,5 +35,5 @@ void PrintPrimitiveStringObject::execute(Thread& thread, const Symbol& receiverN
     const Symbol* text = identifierText(object, IdLookup::Inherited, &receiverName);
     OrvexOutput* output = thread.pool() ? thread.pool()->output() : nullptr;
     if (!text || !output) return;
-    output->print(text == &names::newline ? std::string_view("\n") : std::string_view(text->text));
+    output->print(text == &names::newline ? std::string_view("\n") : std::string_view(text->text()));
 }

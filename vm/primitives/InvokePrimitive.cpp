@@ -9,10 +9,9 @@
 namespace {
 
 // The text a parameter passes: the identifier text of what it denotes, inherited if need be.
-const std::string_view* parameterText(Thread& thread, const Symbol& name, Object* stringPrototype) {
+const Symbol* parameterText(Thread& thread, const Symbol& name, Object* stringPrototype) {
     Object* object = resolveName(thread, name, stringPrototype, literals::invokeOperand);
-    const Symbol* text = object ? identifierText(object, IdLookup::Inherited, &name) : nullptr;
-    return text ? &text->text : nullptr;
+    return object ? identifierText(object, IdLookup::Inherited, &name) : nullptr;
 }
 
 } // namespace
@@ -23,17 +22,20 @@ void InvokePrimitiveStringObject::execute(Thread& thread, const Symbol&, const S
     if (!nil) return;
     Object* string = requireBound(thread, names::string);
     if (!string || !takes(4, parameters)) return;
-    const std::string_view* texts[4];
-    for (std::size_t i = 0; i < 4; ++i)
-        if (!(texts[i] = parameterText(thread, *parameters[i], string))) return;
-    std::string answer = applyOperation(*texts[0], *texts[1], *texts[2], *texts[3], Interfaces::StringOnly);
-    if (runObserver && !knowsOperation(*texts[0], *texts[1], Interfaces::StringOnly))
-        noteStop(SilentStop::UnknownOperation, *texts[0], *texts[1]);
+    std::string_view texts[4];
+    for (std::size_t i = 0; i < 4; ++i) {
+        const Symbol* text = parameterText(thread, *parameters[i], string);
+        if (!text) return;
+        texts[i] = text->text();
+    }
+    std::string answer = applyOperation(texts[0], texts[1], texts[2], texts[3], Interfaces::StringOnly);
+    if (runObserver && !knowsOperation(texts[0], texts[1], Interfaces::StringOnly))
+        noteStop(SilentStop::UnknownOperation, texts[0], texts[1]);
 
     // The result reference is resolved with "nil" as it is bound now; a failed operation answers the
     // nil the call began with.
     Object* nilNow = boundObject(thread, names::nil);
-    if (!thread.lookup(resultName) && !nilNow) return noteStop(SilentStop::Unbound, names::nil.text);
+    if (!thread.lookup(resultName) && !nilNow) return noteStop(SilentStop::Unbound, names::nil.text());
     ReferenceHandle result = resolveTarget(thread, resultName, nilNow ? nilNow : nil);
     // A literal answer is made a symbol at once, since it names a literal if nothing else; any
     // other answer that was never a symbol is bound to nothing.
@@ -45,7 +47,7 @@ void InvokePrimitiveStringObject::execute(Thread& thread, const Symbol&, const S
         result->rebind(makeLiteral(thread, *answerName, string, literals::invokeAnswer));
     else {
         // A word the program has not bound ("true", "false"): the answer is lost.
-        if (runObserver && answer != names::nil.text) noteStop(SilentStop::AnswerUnbound, answer);
+        if (runObserver && answer != names::nil.text()) noteStop(SilentStop::AnswerUnbound, answer);
         result->rebind(nil);
     }
 }

@@ -41,6 +41,6 @@ const Symbol* identifierText(Object* object, IdLookup lookup, const Symbol* name
     StringObject* text = id ? id->target()->asStringObject() : nullptr;
     if (text) [[likely]]
         return &text->symbol();
-    if (name) noteStop(SilentStop::NoIdentifier, name->text);
+    if (name) noteStop(SilentStop::NoIdentifier, name->text());
     return nullptr;
 }

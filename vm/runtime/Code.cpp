@@ -20,7 +20,7 @@ Code* Code::make(CharStream stream, Keeping keeping) {
 // reads the text in place, and every string object with that text shares it.
 Code* Code::of(StringObject& string) {
     const Symbol& text = string.symbol();
-    if (!text.code) text.code = make(CharStream::view(unquote(text.text)), Keeping::Every);
+    if (!text.code) text.code = make(CharStream::view(unquote(text.text())), Keeping::Every);
     return static_cast<Code*>(text.code);
 }
 

@@ -32,7 +32,7 @@ class NameIndex {
     // Makes reference the innermost binding of name, in the context at depth (above 0), and
     // answers what it hides.
     Shadowed push(const Symbol& name, std::uint32_t depth, Reference* reference) {
-        if (name.id >= names_.size()) makeRoom(name.id);
+        if (name.id >= size_) makeRoom(name.id);
         Entry& entry = names_[name.id];
         Shadowed hidden{entry.top, entry.topDepth};
         entry.top = reference;
@@ -51,7 +51,7 @@ class NameIndex {
 
     // The innermost binding of name.
     Reference* lookup(const Symbol& name) const {
-        if (name.id >= names_.size()) return nullptr;
+        if (name.id >= size_) return nullptr;
         const Entry& entry = names_[name.id];
         return entry.top ? entry.top : entry.bottom;
     }
@@ -61,7 +61,7 @@ class NameIndex {
     // context's bindings: *known is false only for a context below name's innermost one.
     Reference* boundAt(const Symbol& name, std::uint32_t depth, bool* known) const {
         *known = true;
-        if (name.id >= names_.size()) return nullptr;
+        if (name.id >= size_) return nullptr;
         const Entry& entry = names_[name.id];
         if (depth == 0) return entry.bottom;
         if (!entry.top || entry.topDepth < depth) return nullptr;
@@ -79,4 +79,7 @@ class NameIndex {
         std::uint32_t topDepth = 0;
     };
     std::vector<Entry, SmallBlocks<Entry>> names_; // by symbol number
+    // names_.size(), kept apart: every lookup tests it, and a 24-byte entry makes the vector's own
+    // size a division.
+    std::uint32_t size_ = 0;
 };

@@ -24,7 +24,7 @@ StringObject* makeLiteral(Thread& thread, const Symbol& name, Object* stringProt
 Object* resolveName(Thread& thread, const Symbol& name, Object* stringPrototype, LiteralPolicy policy) {
     if (Reference* found = thread.lookup(name)) return found->target();
     if (!isStringLiteral(name)) {
-        noteStop(SilentStop::Unbound, name.text);
+        noteStop(SilentStop::Unbound, name.text());
         return nullptr;
     }
     return makeLiteral(thread, name, stringPrototype, policy);
@@ -46,6 +46,6 @@ Object* boundObject(const Thread& thread, const Symbol& name) {
 // The lookup of boundObject again, not a call of it: this is on the way of every statement.
 Object* requireBound(const Thread& thread, const Symbol& name) {
     if (Reference* found = thread.lookup(name)) return found->target();
-    noteStop(SilentStop::Unbound, name.text);
+    noteStop(SilentStop::Unbound, name.text());
     return nullptr;
 }

@@ -13,7 +13,7 @@ namespace {
 StringObject* codeOf(const Thread& thread, const Symbol& referenceName) {
     Object* object = requireBound(thread, referenceName);
     StringObject* code = object ? object->asStringObject() : nullptr;
-    if (object && !code) noteStop(SilentStop::NotCode, referenceName.text);
+    if (object && !code) noteStop(SilentStop::NotCode, referenceName.text());
     return code;
 }
 

@@ -11,7 +11,7 @@ class ReferenceEvaluationStatement : public Statement {
   public:
     ReferenceEvaluationStatement(const Symbol& reference, ParameterList parameters)
         : referenceName_(&reference), parameters_(std::move(parameters)) {}
-    std::string_view referenceName() const { return referenceName_->text; }
+    std::string_view referenceName() const { return referenceName_->text(); }
     const ParameterList& parameters() const { return parameters_; }
 
   protected:
@@ -25,7 +25,7 @@ class SynchronousReferenceEvaluationStatement : public ReferenceEvaluationStatem
                                             const Symbol& target)
         : ReferenceEvaluationStatement(reference, std::move(parameters)), targetName_(&target) {}
     void execute() override;
-    std::string_view targetName() const { return targetName_->text; }
+    std::string_view targetName() const { return targetName_->text(); }
 
   private:
     const Symbol* targetName_;
@@ -63,7 +63,7 @@ class SynchronousStringEvaluationStatement : public StringEvaluationStatement {
                                          std::string_view source = {})
         : StringEvaluationStatement(code, std::move(parameters), source), targetName_(&target) {}
     void execute() override;
-    std::string_view targetName() const { return targetName_->text; }
+    std::string_view targetName() const { return targetName_->text(); }
 
   private:
     const Symbol* targetName_;

@@ -27,7 +27,7 @@ void MemberEvaluationStatement::callMethod(const Message& message, CallMode mode
     Member* codeMember = message.member->getMember(mode == CallMode::Synchronous ? names::synchronousCode
                                                                                  : names::asynchronousCode);
     StringObject* code = (codeMember ? codeMember->target() : message.member)->asStringObject();
-    if (!code) return noteStop(SilentStop::NotCode, memberName_->text);
+    if (!code) return noteStop(SilentStop::NotCode, memberName_->text());
     Object* string = boundObject(*thread_, names::string);
     std::optional<Context> frame = startCall(*thread_, CodeRef::share(Code::of(*code)), mode);
     if (!frame) return;
@@ -45,13 +45,13 @@ void SynchronousMemberEvaluationStatement::execute() {
     ReferenceHandle result;
     if (intercepts(*message)) {
         if (!targetName_->empty()) {
-            if (!nil) return noteStop(SilentStop::Unbound, names::nil.text);
+            if (!nil) return noteStop(SilentStop::Unbound, names::nil.text());
             result = resolveTarget(*thread_, *targetName_, nil);
         }
         twoPointsCall(*message, result.get(), parameters_, Intercepted::SynchronousMessage);
         return;
     }
-    if (!nil) return noteStop(SilentStop::Unbound, names::nil.text);
+    if (!nil) return noteStop(SilentStop::Unbound, names::nil.text());
     // The target is resolved in the caller's context, before the method's is pushed.
     if (!targetName_->empty()) result = resolveTarget(*thread_, *targetName_, nil);
     callMethod(*message, CallMode::Synchronous, result.get());

@@ -28,7 +28,7 @@ class SynchronousMemberEvaluationStatement : public MemberEvaluationStatement {
                                          const Symbol& target)
         : MemberEvaluationStatement(object, member, std::move(parameters)), targetName_(&target) {}
     void execute() override;
-    std::string_view targetName() const { return targetName_->text; }
+    std::string_view targetName() const { return targetName_->text(); }
 
   private:
     const Symbol* targetName_;

@@ -16,7 +16,7 @@ void AssignReferenceStatement::execute() {
     if (!string) return;
     Object* value = source ? source->target() : nullptr;
     if (!value) {
-        if (!isStringLiteral(*sourceName_)) return noteStop(SilentStop::Unbound, sourceName_->text);
+        if (!isStringLiteral(*sourceName_)) return noteStop(SilentStop::Unbound, sourceName_->text());
         value = makeLiteral(*thread_, *sourceName_, string, literals::statementName);
     }
     if (Reference* target = thread_->lookup(*targetName_))

@@ -9,7 +9,7 @@ class NewReferenceStatement : public Statement {
   public:
     explicit NewReferenceStatement(const Symbol& name) : name_(&name) {}
     void execute() override;
-    std::string_view name() const { return name_->text; }
+    std::string_view name() const { return name_->text(); }
 
   private:
     const Symbol* name_;
@@ -20,8 +20,8 @@ class AssignReferenceStatement : public Statement {
     AssignReferenceStatement(const Symbol& source, const Symbol& target)
         : sourceName_(&source), targetName_(&target) {}
     void execute() override;
-    std::string_view sourceName() const { return sourceName_->text; }
-    std::string_view targetName() const { return targetName_->text; }
+    std::string_view sourceName() const { return sourceName_->text(); }
+    std::string_view targetName() const { return targetName_->text(); }
 
   private:
     const Symbol* sourceName_;
@@ -33,7 +33,7 @@ class MemberAccessStatement : public TwoPointsStatement {
     MemberAccessStatement(const Symbol& object, const Symbol& member, const Symbol& target)
         : TwoPointsStatement(object, member), targetName_(&target) {}
     void execute() override;
-    std::string_view targetName() const { return targetName_->text; }
+    std::string_view targetName() const { return targetName_->text(); }
 
   private:
     const Symbol* targetName_;

@@ -11,13 +11,13 @@ std::optional<TwoPointsStatement::Message>
 TwoPointsStatement::resolveMessage(Object* literalPrototype) const {
     Object* receiver = boundObject(*thread_, *objectName_);
     if (!receiver) {
-        if (!isStringLiteral(*objectName_)) return noteStop(SilentStop::Unbound, objectName_->text), std::nullopt;
-        if (!literalPrototype) return noteStop(SilentStop::LocalStringUnbound, objectName_->text), std::nullopt;
+        if (!isStringLiteral(*objectName_)) return noteStop(SilentStop::Unbound, objectName_->text()), std::nullopt;
+        if (!literalPrototype) return noteStop(SilentStop::LocalStringUnbound, objectName_->text()), std::nullopt;
         receiver = makeLiteral(*thread_, *objectName_, literalPrototype, literals::statementName);
     }
     Member* member;
     Object* owner = receiver->findMemberOwner(*memberName_, &member);
-    if (!owner) return noteStop(SilentStop::NoMember, objectName_->text, memberName_->text), std::nullopt;
+    if (!owner) return noteStop(SilentStop::NoMember, objectName_->text(), memberName_->text()), std::nullopt;
     return Message{receiver, member->target(), owner};
 }
 
@@ -32,7 +32,7 @@ void TwoPointsStatement::twoPointsCall(const Message& message, Reference* result
     Object* nil = requireBound(*thread_, names::nil);
     if (!nil) return;
     StringObject* code = message.receiver->getMember(names::twoPoints)->target()->asStringObject();
-    if (!code) return noteStop(SilentStop::NotCode, names::twoPoints.text);
+    if (!code) return noteStop(SilentStop::NotCode, names::twoPoints.text());
     // Even an asynchronous message runs its interception at once, as a synchronous child.
     std::optional<Context> frame = startCall(*thread_, CodeRef::share(Code::of(*code)), CallMode::Synchronous);
     if (!frame) return;

@@ -14,8 +14,8 @@ class TwoPointsStatement : public Statement {
   public:
     TwoPointsStatement(const Symbol& object, const Symbol& member)
         : objectName_(&object), memberName_(&member) {}
-    std::string_view objectName() const { return objectName_->text; }
-    std::string_view memberName() const { return memberName_->text; }
+    std::string_view objectName() const { return objectName_->text(); }
+    std::string_view memberName() const { return memberName_->text(); }
 
   protected:
     // What a colon statement works on during its one execution.
