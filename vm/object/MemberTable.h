@@ -26,7 +26,9 @@ class MemberTable {
             if (entries[i].key == &key) return &entries[i].member;
         return nullptr;
     }
-    bool contains(const Symbol& key) { return mode_ == Mode::Tree ? tree_->contains(key) : find(key) != nullptr; }
+    bool contains(const Symbol& key) {
+        return mode_ == Mode::Tree ? tree_->contains(key) : find(key) != nullptr;
+    }
     // False, and nothing stored, when key is present.
     bool insert(const Symbol& key, Member member);
     bool erase(const Symbol& key, Member& removed);

@@ -22,5 +22,6 @@ class StringObject : public Object {
 };
 
 // A string object for a literal name: its <id> is itself, its <super> the string prototype.
-StringObject* makeLiteralObject(const Symbol& text, Object* prototype,
-                                StringObject::Registration registration = StringObject::Registration::Register);
+StringObject*
+makeLiteralObject(const Symbol& text, Object* prototype,
+                  StringObject::Registration registration = StringObject::Registration::Register);

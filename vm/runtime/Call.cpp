@@ -66,7 +66,8 @@ void bindFrame(Context context, const CallFrame& frame) {
     // its own, where code run for its effect (a branch) mostly calls on. A code that has finished a
     // run had room made at its start for what that run bound (startCall).
     bool method = frame.sender != nullptr;
-    context.reserve(2 * method + (frame.mySelf != nullptr) + frame.result.has_value() + (frame.parameters != nullptr));
+    context.reserve(2 * method + (frame.mySelf != nullptr) + frame.result.has_value() +
+                    (frame.parameters != nullptr));
     if (frame.sender) context.addReference(names::sender, frame.sender);
     if (frame.mySelf) context.addReference(names::mySelf, frame.mySelf);
     if (frame.result) context.addSharedReference(names::returnName, *frame.result);

@@ -25,7 +25,7 @@ enum class CallMode { Synchronous, Asynchronous };
 
 // Starts code. Synchronous: the child becomes the pool's current evaluation and runs to its end
 // before the caller's next statement. Asynchronous: the new evaluation waits for the scheduler.
-// Answers the context the frame goes into, or null when no evaluation is running to be the parent
+// Answers the context the frame goes into, or none when no evaluation is running to be the parent
 // (or no pool to join).
 std::optional<Context> startCall(Thread& thread, CodeRef code, CallMode mode);
 

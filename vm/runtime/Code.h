@@ -44,7 +44,9 @@ class Code final : public TextCache {
     // How many bindings the frame of its last finished run held (0 before one finished): a new frame
     // is given that much room at once, rather than growing step by step as its code binds.
     std::size_t frameSize() const { return frameSize_; }
-    void noteFrameSize(std::size_t size) { frameSize_ = static_cast<std::uint32_t>(size < maxFrameSize ? size : maxFrameSize); }
+    void noteFrameSize(std::size_t size) {
+        frameSize_ = static_cast<std::uint32_t>(size < maxFrameSize ? size : maxFrameSize);
+    }
 
   private:
     Code(CharStream stream, Keeping keeping);

@@ -16,8 +16,6 @@ void Context::unbindAll() {
         binding.reference->unhold();
     }
     SmallAllocator::release(r.bindings_, r.capacity_ * sizeof(Binding));
-    r.bindings_ = nullptr;
-    r.size_ = r.capacity_ = r.unboundCount_ = 0;
 }
 
 void Context::reserve(std::size_t count) {
@@ -33,7 +31,8 @@ void Context::reserve(std::size_t count) {
 std::size_t Context::position(const Symbol& name) const {
     const Record& r = *record_;
     std::uint32_t i = 0;
-    while (i < r.size_ && r.bindings_[i].name != name.id) ++i;
+    while (i < r.size_ && r.bindings_[i].name != name.id)
+        ++i;
     return i;
 }
 

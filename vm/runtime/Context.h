@@ -42,8 +42,8 @@ class Context {
 
     Context(NameIndex& index, Record& record) : index_(&index), record_(&record) {}
 
-    // Releases every binding, before the thread drops the record; the one named "return" is the
-    // caller's and does not count down here.
+    // Releases every binding and the array, right before the thread drops the record; the one named
+    // "return" is the caller's and does not count down here.
     void unbindAll();
 
     // The reference bound to exactly name here, or null (also for a binding to no reference).

@@ -55,7 +55,7 @@ class Evaluation : public SmallObject {
     bool finished_ = false;
     bool root_;
     union {
-        RootState* state;    // a root's
-        Evaluation* parent;  // a child's
+        RootState* state;   // a root's
+        Evaluation* parent; // a child's
     } link_;
 };

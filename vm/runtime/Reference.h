@@ -51,7 +51,6 @@ class Reference : public SmallObject {
     mutable bool deferred_ = false;
 };
 
-
 // Holds a reference for the length of one statement or primitive: a result reference that an
 // add-if-absent binding refused lives exactly that long, its count on the target kept.
 class ReferenceHandle {

@@ -35,7 +35,8 @@ void MemberEvaluationStatement::callMethod(const Message& message, CallMode mode
     if (!bound.complete) return;
     if (codeMember)
         bound.make()->addMember(numberLiteral(static_cast<std::int32_t>(parameters_.size())), message.member);
-    bindFrame(*frame, {.sender = message.receiver, .mySelf = message.owner, .result = result, .parameters = &bound});
+    bindFrame(*frame,
+              {.sender = message.receiver, .mySelf = message.owner, .result = result, .parameters = &bound});
 }
 
 void SynchronousMemberEvaluationStatement::execute() {

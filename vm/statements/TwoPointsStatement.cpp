@@ -11,8 +11,10 @@ std::optional<TwoPointsStatement::Message>
 TwoPointsStatement::resolveMessage(Object* literalPrototype) const {
     Object* receiver = boundObject(*thread_, *objectName_);
     if (!receiver) {
-        if (!isStringLiteral(*objectName_)) return noteStop(SilentStop::Unbound, objectName_->text()), std::nullopt;
-        if (!literalPrototype) return noteStop(SilentStop::LocalStringUnbound, objectName_->text()), std::nullopt;
+        if (!isStringLiteral(*objectName_))
+            return noteStop(SilentStop::Unbound, objectName_->text()), std::nullopt;
+        if (!literalPrototype)
+            return noteStop(SilentStop::LocalStringUnbound, objectName_->text()), std::nullopt;
         receiver = makeLiteral(*thread_, *objectName_, literalPrototype, literals::statementName);
     }
     Member* member;
@@ -34,7 +36,8 @@ void TwoPointsStatement::twoPointsCall(const Message& message, Reference* result
     StringObject* code = message.receiver->getMember(names::twoPoints)->target()->asStringObject();
     if (!code) return noteStop(SilentStop::NotCode, names::twoPoints.text());
     // Even an asynchronous message runs its interception at once, as a synchronous child.
-    std::optional<Context> frame = startCall(*thread_, CodeRef::share(Code::of(*code)), CallMode::Synchronous);
+    std::optional<Context> frame =
+        startCall(*thread_, CodeRef::share(Code::of(*code)), CallMode::Synchronous);
     if (!frame) return;
 
     ParameterObject bound = makeParameterObject(*thread_, parameters, string);
@@ -48,12 +51,10 @@ void TwoPointsStatement::twoPointsCall(const Message& message, Reference* result
     object->addMember(numberLiteral(n), kind != Intercepted::MemberAccess ? trueObject : falseObject);
     object->addMember(numberLiteral(n + 1), id ? id->target() : nil);
     object->addMember(numberLiteral(n + 2),
-                            kind == Intercepted::SynchronousMessage ? trueObject : falseObject);
+                      kind == Intercepted::SynchronousMessage ? trueObject : falseObject);
 
-    CallFrame call{.sender = message.receiver,
-                   .mySelf = message.owner,
-                   .result = std::nullopt,
-                   .parameters = &bound};
+    CallFrame call{
+        .sender = message.receiver, .mySelf = message.owner, .result = std::nullopt, .parameters = &bound};
     if (kind != Intercepted::AsynchronousMessage) call.result = result;
     bindFrame(*frame, call);
 }
