@@ -15,7 +15,7 @@
 
 #include <sys/resource.h>
 
-#include "vm/object/SmallAllocator.h"
+#include "vm/memory/SmallAllocator.h"
 
 namespace {
 
@@ -66,7 +66,9 @@ int main(int argc, char** argv) {
     const auto steps = static_cast<std::uint64_t>(ns * stepsPerNanosecond());
 
     // The pool's own chunks, taken as the interpreter takes them; like its symbols' texts, the
-    // bytes are never given back.
+    // bytes are given back only with the allocator.
+    SmallAllocator allocator;
+    SmallAllocator::exchangeCurrent(&allocator);
     const auto start = Clock::now();
     for (std::uint64_t i = 0; i < n; ++i) {
         work(steps);

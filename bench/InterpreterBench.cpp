@@ -7,22 +7,19 @@
 #include "vm/runtime/Evaluation.h"
 #include "vm/runtime/Reference.h"
 #include "vm/runtime/Thread.h"
+#include "vm/runtime/Runtime.h"
 #include "vm/runtime/ThreadPool.h"
 #include "vm/runtime/World.h"
 #include "vm/text/Lexer.h"
 
 namespace {
 
-// A fresh world and its interpreter thread, as a run has them after loading.
+// A fresh runtime, in use, and its interpreter thread, as a run has them.
 struct World {
-    World() {
-        Heap::instance().clear();
-        Heap::instance().setSystem(Heap::instance().make<Object>());
-        buildWorld(pool.globalContext());
-        thread = pool.thread();
-    }
-    ThreadPool pool{nullptr};
-    Thread* thread = nullptr;
+    World() : use(runtime), thread(runtime.pool().thread()) {}
+    Runtime runtime;
+    Runtime::Use use;
+    Thread* thread;
 };
 
 // A global name looked up under `depth` pushed contexts: the cost must not grow with depth.
@@ -77,6 +74,7 @@ BENCHMARK(makeRegisteredObjects)->Iterations(500000);
 
 // Tokens of names, arrows, a comment and bracketed names with and without an escape.
 void lexTokens(benchmark::State& state) {
+    World world;
     std::string text;
     for (int i = 0; i < 10000; ++i)
         text += "q <- <a literal, -> arrows and an escaped \\< bracket> ; \\* note \\* m <- o : <val> ;\n";

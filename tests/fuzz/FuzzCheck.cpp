@@ -6,9 +6,12 @@
 #include <string>
 
 #include "tools/orvex/Checker.h"
+#include "vm/runtime/Runtime.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static std::FILE* diagnostics = std::fopen("/dev/null", "w");
+    Runtime runtime;
+    Runtime::Use use(runtime);
     checkImage("fuzz.Orvex", std::string(reinterpret_cast<const char*>(data), size), diagnostics);
     return 0;
 }

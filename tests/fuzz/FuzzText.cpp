@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "vm/runtime/Runtime.h"
 #include "vm/statements/Statement.h"
 #include "vm/text/Parser.h"
 
@@ -41,6 +42,9 @@ void parseWholeText(std::string_view text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
+    // A runtime of its own per input: the names read go with it.
+    Runtime runtime;
+    Runtime::Use use(runtime);
     lexWholeText(text);
     parseWholeText(text);
     return 0;

@@ -5,9 +5,13 @@
 #include <random>
 #include <set>
 
+#include "tests/support/WorldFixture.h"
 #include "vm/object/MemberTable.h"
 
 namespace {
+
+// What is read is named in a runtime's symbols: one in use for each test.
+using MemberTableTest = WorldFixture;
 
 std::vector<std::string> keysOf(const MemberTable& table) {
     std::vector<std::string> keys;
@@ -17,7 +21,7 @@ std::vector<std::string> keysOf(const MemberTable& table) {
 
 // Drives a table and a reference std::set with the same random edits, at sizes on both sides
 // of the switch to a tree, and deep enough for the tree to split and empty inner nodes.
-TEST(MemberTableTest, MatchesAnOrderedSetThroughRandomEdits) {
+TEST_F(MemberTableTest, MatchesAnOrderedSetThroughRandomEdits) {
     auto* a = reinterpret_cast<Object*>(0x10);
     auto* b = reinterpret_cast<Object*>(0x20);
     for (int limit : {5, 16, 17, 200, 6000}) {
@@ -65,7 +69,7 @@ TEST(MemberTableTest, MatchesAnOrderedSetThroughRandomEdits) {
     }
 }
 
-TEST(MemberTableTest, TargetsAreFoundInKeyOrder) {
+TEST_F(MemberTableTest, TargetsAreFoundInKeyOrder) {
     auto* x = reinterpret_cast<Object*>(0x10);
     auto* y = reinterpret_cast<Object*>(0x20);
     for (int count : {4, 40}) {

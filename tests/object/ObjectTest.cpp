@@ -4,19 +4,21 @@
 #include <climits>
 
 #include "tests/support/WorldFixture.h"
-#include "vm/object/Names.h"
+#include "vm/symbols/Names.h"
 #include "vm/object/ObjectId.h"
 #include "vm/object/StringObject.h"
 
 namespace {
 
+// Objects in a world of their own: a System without a registry, until a test makes one.
 class ObjectTest : public WorldFixture {
 protected:
-    Object* make(const char* key = "k") { return Heap::instance().make<Object>(key); }
+    ObjectTest() { Heap::current().setSystem(Heap::current().make<Object>()); }
+    Object* make(const char* key = "k") { return Heap::current().make<Object>(key); }
     // A registry under System, as the world has one.
     Object* makeRegistry() {
-        Object* registry = Heap::instance().make<StringObject>("<objects>");
-        Heap::instance().system()->addMember("<objects>", registry);
+        Object* registry = Heap::current().make<StringObject>("<objects>");
+        Heap::current().system()->addMember("<objects>", registry);
         return registry;
     }
 };
@@ -116,14 +118,14 @@ TEST_F(ObjectTest, RegistryKeepsTheFirstObjectOfAKeyWithoutCountingIt) {
     EXPECT_EQ(registry->getMember("key")->target(), first);
     EXPECT_NE(second, first);
     EXPECT_EQ(first->refCount(), 0);
-    StringObject* text = Heap::instance().make<StringObject>("<t>");
+    StringObject* text = Heap::current().make<StringObject>("<t>");
     EXPECT_EQ(registry->getMember("<t>")->target(), text);
 }
 
 TEST_F(ObjectTest, SettingIdMovesTheRegistryEntry) {
     Object* registry = makeRegistry();
-    StringObject* oldName = Heap::instance().make<StringObject>("old");
-    StringObject* newName = Heap::instance().make<StringObject>("new2");
+    StringObject* oldName = Heap::current().make<StringObject>("old");
+    StringObject* newName = Heap::current().make<StringObject>("new2");
     Object* o = make("plain");
     o->addMember("<id>", oldName);
     o->setMember("<id>", newName);
@@ -149,7 +151,7 @@ TEST_F(ObjectTest, ExitResumesTheLastEnteredThreadFirst) {
 
 TEST_F(ObjectTest, KilledObjectsHaveNoMembersAndIgnoreEdits) {
     Object* target = make();
-    StringObject* s = Heap::instance().make<StringObject>("<s>");
+    StringObject* s = Heap::current().make<StringObject>("<s>");
     s->addMember("m", target);
     s->addMember("<id>", s);
     s->kill();

@@ -9,9 +9,9 @@ namespace {
 using ContextTest = WorldFixture;
 
 TEST_F(ContextTest, InnermostBindingWinsAndPopUnbinds) {
-    Object* outer = Heap::instance().make<Object>("a");
-    Object* inner = Heap::instance().make<Object>("b");
-    Thread thread(pool_.get());
+    Object* outer = Heap::current().make<Object>("a");
+    Object* inner = Heap::current().make<Object>("b");
+    Thread thread(pool_);
     Context global = thread.bottomContext();
     global.addReference("x", outer);
     thread.pushNewContext();
@@ -36,8 +36,8 @@ TEST_F(ContextTest, InnermostBindingWinsAndPopUnbinds) {
 }
 
 TEST_F(ContextTest, BindingToNoneIsBoundButNotFound) {
-    Object* o = Heap::instance().make<Object>("a");
-    Thread thread(pool_.get());
+    Object* o = Heap::current().make<Object>("a");
+    Thread thread(pool_);
     Context global = thread.bottomContext();
     global.addReference("return", o);
     thread.pushNewContext();
@@ -50,9 +50,9 @@ TEST_F(ContextTest, BindingToNoneIsBoundButNotFound) {
 }
 
 TEST_F(ContextTest, ReturnSharesTheCallersReference) {
-    Object* nil = Heap::instance().make<Object>("nil");
-    Object* result = Heap::instance().make<Object>("r");
-    Thread thread(pool_.get());
+    Object* nil = Heap::current().make<Object>("nil");
+    Object* result = Heap::current().make<Object>("r");
+    Thread thread(pool_);
     Context global = thread.bottomContext();
     global.addReference("y", nil);
     Reference* y = global.getReference("y");
@@ -74,8 +74,8 @@ TEST_F(ContextTest, ReturnSharesTheCallersReference) {
 }
 
 TEST_F(ContextTest, LookupOfGlobalsDoesNotDependOnDepth) {
-    Object* o = Heap::instance().make<Object>("a");
-    Thread thread(pool_.get());
+    Object* o = Heap::current().make<Object>("a");
+    Thread thread(pool_);
     thread.bottomContext().addReference("nil", o);
     for (int i = 0; i < 100000; ++i) {
         thread.pushNewContext();

@@ -17,7 +17,7 @@ int stepsToFinish(Evaluation& evaluation) {
 }
 
 TEST_F(SchedulerTest, SynchronousChildHoldsItsParentForNPlusTwoSteps) {
-    Thread* thread = buildWorld();
+    Thread* thread = this->thread();
     Evaluation main(CharStream::copy("< -> a ; -> b ; -> c ;> ( ) ; -> d ;"), thread);
     main.step(); // starts the child
     ASSERT_NE(main.child(), nullptr);
@@ -62,7 +62,7 @@ TEST_F(SchedulerTest, MainTextRunsToItsEndDespiteEnter) {
 }
 
 TEST_F(SchedulerTest, AMillionNestedSynchronousChildren) {
-    Thread* thread = buildWorld();
+    Thread* thread = this->thread();
     const int depth = 1000000;
     Evaluation root(CharStream::copy(""), thread);
     // One code read once, as a method's text is for every call of it.
@@ -77,7 +77,7 @@ TEST_F(SchedulerTest, AMillionNestedSynchronousChildren) {
 }
 
 TEST_F(SchedulerTest, AbandonedChainsAreFreedWithoutRecursion) {
-    Thread* thread = buildWorld();
+    Thread* thread = this->thread();
     auto* root = new Evaluation(CharStream::copy(""), thread);
     CodeRef code = CodeRef::adopt(Code::make(CharStream::view(""), Code::Keeping::Every));
     for (int i = 0; i < 1000000; ++i) root->startChild(CodeRef::share(code.get()));

@@ -15,7 +15,6 @@ std::vector<std::string> keysOf(Object* o) {
 }
 
 TEST_F(WorldTest, ObjectsMembersAndCounts) {
-    buildWorld();
     Object* nil = global("nil");
     EXPECT_EQ(keysOf(nil), (std::vector<std::string>{"<delete>", "<enter>", "<exit>", "<firstKey>", "<get>",
                                                      "<getRefCount>", "<has>", "<id>", "<lockTwoPoints>", "<new>",

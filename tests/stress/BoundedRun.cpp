@@ -1,82 +1,40 @@
-// The bounded run: world, main evaluation, pool passes, teardown.
+// The bounded run: a runtime of its own, its limits, and a second budget for the pool.
 #include "tests/stress/BoundedRun.h"
 
 #include <cstdio>
-#include <new>
-#include <vector>
 
-#include "vm/object/Heap.h"
-#include "vm/object/Object.h"
-#include "vm/runtime/Evaluation.h"
-#include "vm/runtime/OrvexOutput.h"
-#include "vm/runtime/Thread.h"
+#include "vm/runtime/Runtime.h"
 #include "vm/runtime/ThreadPool.h"
-#include "vm/runtime/World.h"
 
 namespace {
 
-constexpr std::size_t memoryCheckInterval = 4096;
-
-std::size_t residentBytes() {
-    std::FILE* statm = std::fopen("/proc/self/statm", "r");
-    if (!statm) return 0;
-    unsigned long size = 0, resident = 0;
-    const int read = std::fscanf(statm, "%lu %lu", &size, &resident);
-    std::fclose(statm);
-    return read == 2 ? resident * 4096 : 0;
+void writeTo(void* file, const char* bytes, std::size_t size) {
+    std::fwrite(bytes, 1, size, static_cast<std::FILE*>(file));
 }
-
-class StepCounter {
-  public:
-    StepCounter(std::size_t& steps, std::size_t limit, const StepBudget& budget, RunOutcome& outcome)
-        : steps_(steps), limit_(limit), budget_(budget), outcome_(outcome) {}
-    // Counts one step; false once the budget or the memory is spent.
-    bool take() {
-        if (steps_ >= limit_ || outcome_.memoryExceeded) return false;
-        if (++steps_ % memoryCheckInterval == 0 && residentBytes() > budget_.memoryBytes) {
-            outcome_.memoryExceeded = true;
-        }
-        return true;
-    }
-
-  private:
-    std::size_t& steps_;
-    std::size_t limit_;
-    const StepBudget& budget_;
-    RunOutcome& outcome_;
-};
 
 } // namespace
 
 RunOutcome runBounded(std::string_view text, const StepBudget& budget, const std::string& outputName) {
     RunOutcome outcome;
-    Heap& heap = Heap::instance();
-    heap.clear();
+    std::FILE* output = std::fopen(outputName.c_str(), "wb");
     {
-        OrvexOutput output(outputName.c_str());
-        heap.setSystem(heap.make<Object>());
-        try {
-            ThreadPool pool(&output);
-            buildWorld(pool.globalContext());
-            Thread* thread = pool.thread();
-            {
-                // Like load: the waiting mark is not consulted for the main evaluation.
-                Evaluation main(CharStream::copy(text), thread);
-                StepCounter counter(outcome.mainSteps, budget.mainSteps, budget, outcome);
-                while (!main.finished() && counter.take())
-                    main.step();
-                outcome.mainFinished = main.finished();
-            }
-            pool.setCurrentEvaluation(nullptr, nullptr);
-            if (!outcome.memoryExceeded) {
-                StepCounter counter(outcome.poolSteps, budget.poolSteps, budget, outcome);
-                outcome.poolDrained = pool.run([&] { return counter.take(); });
-            }
-        } catch (const std::bad_alloc&) {
-            outcome.outOfMemory = true;
+        Runtime runtime;
+        if (output) runtime.setOutput(writeTo, output);
+        runtime.setLimits(budget.mainSteps, budget.memoryBytes);
+        Runtime::Status status = runtime.runText(text);
+        outcome.mainSteps = runtime.pool().statementsRun();
+        outcome.mainFinished = !runtime.pool().mainEvaluation();
+        if (status == Runtime::Status::StatementLimit) {
+            // A main evaluation cut short is dropped, as a new run drops it, and the pool gets its own
+            // budget.
+            if (!outcome.mainFinished) status = runtime.load("");
+            runtime.setLimits(budget.poolSteps, budget.memoryBytes);
+            if (status == Runtime::Status::Finished) status = runtime.resume();
+            outcome.poolSteps = runtime.pool().statementsRun();
         }
-        heap.system()->kill();
+        outcome.poolDrained = status == Runtime::Status::Finished;
+        outcome.memoryExceeded = status == Runtime::Status::MemoryLimit;
     }
-    heap.clear();
+    if (output) std::fclose(output);
     return outcome;
 }

@@ -5,9 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/WorldFixture.h"
 #include "vm/text/Lexer.h"
 
 namespace {
+
+// What is read is named in a runtime's symbols: one in use for each test.
+using LexerTest = WorldFixture;
 
 std::string tokenName(Token token) {
     switch (token) {
@@ -36,7 +40,7 @@ Tokens lex(std::string_view text) {
 
 } // namespace
 
-TEST(Lexer, PunctuationAndOperators) {
+TEST_F(LexerTest, PunctuationAndOperators) {
     EXPECT_EQ(lex("; . , : ( ) > + * / % - == -> <-"),
               (Tokens{"Semicolon", "Dot", "Comma", "Colon", "OpenParen", "CloseParen", "Greater", "Plus",
                       "Star", "Slash", "Percent", "Minus", "EqualEqual", "RightArrow", "LeftArrow"}));
@@ -46,20 +50,20 @@ TEST(Lexer, PunctuationAndOperators) {
     EXPECT_EQ(lex("\\"), (Tokens{"Backslash"}));
 }
 
-TEST(Lexer, NumbersAndIdentifiers) {
+TEST_F(LexerTest, NumbersAndIdentifiers) {
     EXPECT_EQ(lex("a1_b _x 007"), (Tokens{"Identifier a1_b", "Identifier _x", "Number 007"}));
     EXPECT_EQ(lex("12ab"), (Tokens{"Number 12", "Identifier ab"}));
     EXPECT_EQ(lex("-5"), (Tokens{"Minus", "Number 5"}));
 }
 
-TEST(Lexer, Arrows) {
+TEST_F(LexerTest, Arrows) {
     EXPECT_EQ(lex("x<-y;"), (Tokens{"Identifier x", "LeftArrow", "Identifier y", "Semicolon"}));
     EXPECT_EQ(lex("<-->"), (Tokens{"LeftArrow", "RightArrow"}));
     EXPECT_EQ(lex("<->"), (Tokens{"BracketedName <->"}));
     EXPECT_EQ(lex("a<-"), (Tokens{"Identifier a", "LeftArrow"}));
 }
 
-TEST(Lexer, BracketedNamesNestAndKeepArrowsInside) {
+TEST_F(LexerTest, BracketedNamesNestAndKeepArrowsInside) {
     EXPECT_EQ(lex("<objects>"), (Tokens{"BracketedName <objects>"}));
     EXPECT_EQ(lex("<a<b>c>d"), (Tokens{"BracketedName <a<b>c>", "Identifier d"}));
     EXPECT_EQ(lex("<x <- y; z -> w>"), (Tokens{"BracketedName <x <- y; z -> w>"}));
@@ -69,7 +73,7 @@ TEST(Lexer, BracketedNamesNestAndKeepArrowsInside) {
     EXPECT_EQ(lex("x <"), (Tokens{"Identifier x"}));
 }
 
-TEST(Lexer, EscapesInsideBracketedNames) {
+TEST_F(LexerTest, EscapesInsideBracketedNames) {
     EXPECT_EQ(lex("<\\<>"), (Tokens{"BracketedName <\\<>"}));
     EXPECT_EQ(lex("<\\>>"), (Tokens{"BracketedName <\\>>"}));
     EXPECT_EQ(lex("<a\\nb\\tc\\-d\\\\e>"), (Tokens{"BracketedName <a\nb\tc-d\\e>"}));
@@ -81,7 +85,7 @@ TEST(Lexer, EscapesInsideBracketedNames) {
     EXPECT_EQ(lex("<a\\"), Tokens{});
 }
 
-TEST(Lexer, Comments) {
+TEST_F(LexerTest, Comments) {
     EXPECT_EQ(lex("\\* set up \\* x"), (Tokens{"Comment", "Identifier x"}));
     // The opening backslash may serve as the backslash of the closing pair.
     EXPECT_EQ(lex("\\** x"), (Tokens{"Comment", "Identifier x"}));
@@ -90,7 +94,7 @@ TEST(Lexer, Comments) {
     EXPECT_EQ(lex("x \\* never closed"), (Tokens{"Identifier x"}));
 }
 
-TEST(Lexer, TextIsKeptByTokensThatSetNone) {
+TEST_F(LexerTest, TextIsKeptByTokensThatSetNone) {
     CharStream input = CharStream::view("x ; \\* c \\* ( <abc");
     Lexer lexer(input);
     for (Token expected :
@@ -101,7 +105,7 @@ TEST(Lexer, TextIsKeptByTokensThatSetNone) {
     }
 }
 
-TEST(Lexer, CountsLines) {
+TEST_F(LexerTest, CountsLines) {
     CharStream input = CharStream::view("a\nb <x\ny> \\* \n\n \\* <\\\n\\n> c\n");
     Lexer lexer(input);
     std::vector<std::int32_t> lines;
@@ -112,7 +116,7 @@ TEST(Lexer, CountsLines) {
     EXPECT_EQ(lexer.getLine(), 6);
 }
 
-TEST(Lexer, ByteFFIsAnOrdinaryByte) {
+TEST_F(LexerTest, ByteFFIsAnOrdinaryByte) {
     EXPECT_EQ(lex("<a\xFF"
                   "b>"),
               (Tokens{"BracketedName <a\xFF"
@@ -125,14 +129,14 @@ TEST(Lexer, ByteFFIsAnOrdinaryByte) {
     EXPECT_EQ(lex("x \xFF ;"), (Tokens{"Identifier x", "Identifier x", "Semicolon"}));
 }
 
-TEST(Lexer, CharacterThatStartsNoTokenRepeatsThePreviousToken) {
+TEST_F(LexerTest, CharacterThatStartsNoTokenRepeatsThePreviousToken) {
     EXPECT_EQ(lex("x = y"), (Tokens{"Identifier x", "Identifier x", "Identifier y"}));
     EXPECT_EQ(lex("; # \r \x80 ("),
               (Tokens{"Semicolon", "Semicolon", "Semicolon", "Semicolon", "OpenParen"}));
     EXPECT_EQ(lex("a=="), (Tokens{"Identifier a", "EqualEqual"}));
 }
 
-TEST(Lexer, EndOfInputBeforeAndAfterTheFirstToken) {
+TEST_F(LexerTest, EndOfInputBeforeAndAfterTheFirstToken) {
     CharStream empty = CharStream::view("");
     Lexer atEnd(empty);
     EXPECT_EQ(atEnd.getToken(), Token::End);
@@ -150,7 +154,7 @@ TEST(Lexer, EndOfInputBeforeAndAfterTheFirstToken) {
     EXPECT_EQ(lexer.getToken(), Token::Identifier);
 }
 
-TEST(Lexer, LongAndDeepInputNeedsNoRecursion) {
+TEST_F(LexerTest, LongAndDeepInputNeedsNoRecursion) {
     const std::size_t size = 1 << 20;
     const std::string longName = "<" + std::string(size, 'a') + ">";
     EXPECT_EQ(lex(longName), Tokens{"BracketedName " + longName});
@@ -161,7 +165,7 @@ TEST(Lexer, LongAndDeepInputNeedsNoRecursion) {
     EXPECT_EQ(lex(identifier), Tokens{"Identifier " + identifier});
 }
 
-TEST(Lexer, RandomBytesEndWithinOneTokenPerByte) {
+TEST_F(LexerTest, RandomBytesEndWithinOneTokenPerByte) {
     std::mt19937 random(7);
     std::string bytes(1 << 20, '\0');
     for (char& byte : bytes)
@@ -179,7 +183,7 @@ TEST(Lexer, RandomBytesEndWithinOneTokenPerByte) {
 }
 
 // Nested code is read in place from its parent's text, so the view must be exactly the token.
-TEST(Lexer, SourceViewOfBracketedNames) {
+TEST_F(LexerTest, SourceViewOfBracketedNames) {
     const std::string text = "x<a<b>-> c> <e\\nf> <->";
     CharStream input = CharStream::view(text);
     Lexer lexer(input);

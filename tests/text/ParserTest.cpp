@@ -5,12 +5,16 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/WorldFixture.h"
 #include "vm/statements/EvaluationStatements.h"
 #include "vm/statements/MemberEvaluationStatements.h"
 #include "vm/statements/ReferenceStatements.h"
 #include "vm/text/Parser.h"
 
 namespace {
+
+// What is read is named in a runtime's symbols: one in use for each test.
+using ParserTest = WorldFixture;
 
 std::string names(const ParameterList& list) {
     std::string out = "[";
@@ -80,7 +84,7 @@ std::size_t countStatements(std::string_view text) {
 
 } // namespace
 
-TEST(Parser, WorkedExample) {
+TEST_F(ParserTest, WorkedExample) {
     EXPECT_EQ(parse("\\* set up \\*\n"
                     "-> x;\n"
                     "x <- <hello>;\n"
@@ -93,7 +97,7 @@ TEST(Parser, WorkedExample) {
                        "AsyncMember(x, <put>, [y, <z>])", "SyncString(<a <- b;>, [], \"\")", "none"}));
 }
 
-TEST(Parser, StatementForms) {
+TEST_F(ParserTest, StatementForms) {
     const std::pair<const char*, const char*> cases[] = {
         {"o : <m> ( a ) ;", "SyncMember(o, <m>, [a], \"\")"},
         {"o : <m> ) a ( ;", "AsyncMember(o, <m>, [a])"},
@@ -110,7 +114,7 @@ TEST(Parser, StatementForms) {
         EXPECT_EQ(first(text), expected) << text;
 }
 
-TEST(Parser, AssignmentForms) {
+TEST_F(ParserTest, AssignmentForms) {
     const std::pair<const char*, const char*> cases[] = {
         {"t <- a ;", "Assign(a, t)"},
         {"t <- <lit> ;", "Assign(<lit>, t)"},
@@ -127,7 +131,7 @@ TEST(Parser, AssignmentForms) {
         EXPECT_EQ(first(text), expected) << text;
 }
 
-TEST(Parser, TextsThatAreNoStatement) {
+TEST_F(ParserTest, TextsThatAreNoStatement) {
     for (const char* text : {
              "",
              " \n\t",
@@ -167,12 +171,12 @@ TEST(Parser, TextsThatAreNoStatement) {
         EXPECT_EQ(first(text), "none") << text;
 }
 
-TEST(Parser, CommentsComeBackOneByOne) {
+TEST_F(ParserTest, CommentsComeBackOneByOne) {
     EXPECT_EQ(parse(" \\* a \\*\n\\**\t\\* b \\* "), (Results{"Comment", "Comment", "Comment", "none"}));
     EXPECT_EQ(parse("\\* never closed"), Results{"none"});
 }
 
-TEST(Parser, CharacterThatStartsNoTokenRepeatsThePreviousToken) {
+TEST_F(ParserTest, CharacterThatStartsNoTokenRepeatsThePreviousToken) {
     EXPECT_EQ(parse("f(); g();"),
               (Results{"SyncReference(f, [], \"\")", "SyncReference(g, [], \"\")", "none"}));
     // After a statement's ';' a stray byte (a lone CR among them) makes that ';' seen twice.
@@ -184,7 +188,7 @@ TEST(Parser, CharacterThatStartsNoTokenRepeatsThePreviousToken) {
     EXPECT_EQ(parse("# f();"), Results{"none"});
 }
 
-TEST(Parser, NamesAreCopiedWhole) {
+TEST_F(ParserTest, NamesAreCopiedWhole) {
     const std::string code = "<" + std::string(1 << 20, 'c') + ">";
     EXPECT_EQ(first("t <- " + code + " ( ) ;"), "SyncString(" + code + ", [], t)");
     std::string call = "f(";
@@ -200,7 +204,7 @@ TEST(Parser, NamesAreCopiedWhole) {
     EXPECT_EQ(evaluation->parameters().back()->text(), "<z>");
 }
 
-TEST(Parser, LongProgramsAndHostileInput) {
+TEST_F(ParserTest, LongProgramsAndHostileInput) {
     const std::string block = "x <- y : <m> ( a, <b> ) ; \\* c \\* f ) <c> ( ;\n";
     std::string program;
     std::size_t blocks = 0;

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "vm/object/Names.h"
+#include "vm/symbols/Names.h"
 #include "vm/statements/Statement.h"
 #include "vm/text/Lexer.h"
 #include "vm/text/Parser.h"

@@ -3,7 +3,6 @@
 
 #include "vm/runtime/Code.h"
 #include "vm/runtime/Evaluation.h"
-#include "vm/runtime/Run.h"
 #include "vm/runtime/Thread.h"
 #include "vm/runtime/ThreadPool.h"
 #include "vm/statements/Statement.h"
@@ -74,7 +73,7 @@ const Tracer::Origin& Tracer::origin(const Code& code) {
     known = Origin();
     known.data = text.data();
     known.size = text.size();
-    const std::string_view image = source_ ? std::string_view(source_->image().text) : std::string_view();
+    const std::string_view image = runImage_;
     if (!image.empty() && text.data() >= image.data() && text.data() + text.size() <= image.data() + image.size())
         known.imageBase = static_cast<std::size_t>(text.data() - image.data());
     else if (const CodeText* written = source_ ? source_->find(text) : nullptr)
@@ -110,11 +109,6 @@ void Tracer::added(const Evaluation& evaluation) {
 }
 
 void Tracer::executing(const Evaluation& evaluation, const TracedStatement& statement) {
-    if (options_.limit && executed_ == options_.limit) {
-        std::fprintf(out_, "orvex: the trace ends after %llu statements (--limit)\n",
-                     static_cast<unsigned long long>(options_.limit));
-        throw RunCut{};
-    }
     ++executed_;
     // The thread waits since the statement before this one: an <enter>.
     if (statement.thread()->waiting() && !waiting_) enteredAt_ = currentWhere_ + ": " + currentText_;

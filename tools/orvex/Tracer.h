@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 #include "tools/orvex/SourceText.h"
@@ -23,8 +24,10 @@ class Tracer : public RunObserver {
   public:
     Tracer(std::string fileName, std::FILE* out, TraceOptions options);
 
-    // The image the run reads: the pool must read this very buffer (source().image().text).
+    // The image the run reads, as the tool read it; and where the runtime keeps its own copy, which
+    // the codes that the run reads from the image point into.
     const SourceText& useImage(std::string image);
+    void imageRunsFrom(std::string_view runtimeCopy) { runImage_ = runtimeCopy; }
 
     std::unique_ptr<Statement> read(const Code& code, const Parser& parser, std::unique_ptr<Statement> statement,
                                     std::size_t begin) override;
@@ -55,6 +58,7 @@ class Tracer : public RunObserver {
     std::FILE* out_;
     TraceOptions options_;
     std::unique_ptr<SourceText> source_;
+    std::string_view runImage_;
     std::unordered_map<const Code*, Origin> origins_;
     std::unordered_map<const Code*, TextReading> endings_;
     struct Family {

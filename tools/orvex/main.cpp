@@ -5,13 +5,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "tools/orvex/Checker.h"
 #include "tools/orvex/Tracer.h"
 #include "vm/runtime/ImageFile.h"
-#include "vm/runtime/Run.h"
+#include "vm/runtime/Evaluation.h"
+#include "vm/runtime/Runtime.h"
 #include "vm/runtime/ThreadPool.h"
 
 namespace {
@@ -50,6 +52,9 @@ const char* const help =
     "    --limit N end the run after N statements (a program that never ends can be traced)\n";
 
 int checkFiles(const std::vector<std::string>& files) {
+    // Nothing runs, but the parser names what it reads in a runtime's symbols.
+    Runtime runtime;
+    Runtime::Use use(runtime);
     int status = clean;
     for (const std::string& file : files) {
         std::string image;
@@ -64,6 +69,13 @@ int checkFiles(const std::vector<std::string>& files) {
     return status;
 }
 
+void writeClosingLine() {
+    for (const char* line : {"\n", "\n", "Se acabo...\n", "\n"}) {
+        std::fputs(line, stdout);
+        std::fflush(stdout);
+    }
+}
+
 int traceFile(const std::string& file, const char* traceName, TraceOptions options) {
     std::FILE* out = traceName ? std::fopen(traceName, "w") : stderr;
     if (!out) {
@@ -72,20 +84,28 @@ int traceFile(const std::string& file, const char* traceName, TraceOptions optio
     }
     Tracer tracer(file, out, options);
     bool read = false;
-    runObserver = &tracer;
-    // The image is read after "Orvex.out" is made, as OrvexVM reads it.
-    runProgram(
-        [&](ThreadPool& pool) {
-            std::string image;
-            read = file == "-" ? readImageStream(stdin, image) : readImageFile(file, image);
-            if (!read) {
-                std::fprintf(out, "orvex: %s: cannot read: %s; nothing runs\n", file.c_str(), std::strerror(errno));
-                return;
-            }
-            pool.loadText(tracer.useImage(std::move(image)).image().text);
-        },
-        [&](ThreadPool& pool) { tracer.afterRun(pool); });
-    runObserver = nullptr;
+    {
+        Runtime runtime;
+        Runtime::Use use(runtime); // the tracer reads the image with the runtime's parser too
+        runtime.setObserver(&tracer);
+        runtime.setLimits(options.limit, 0);
+        // The image is read after "Orvex.out" is made, as OrvexVM reads it.
+        runtime.openOutput();
+        std::string image;
+        read = file == "-" ? readImageStream(stdin, image) : readImageFile(file, image);
+        if (!read) {
+            std::fprintf(out, "orvex: %s: cannot read: %s; nothing runs\n", file.c_str(), std::strerror(errno));
+        } else if (runtime.load(tracer.useImage(std::move(image)).image().text) == Runtime::Status::Finished) {
+            tracer.imageRunsFrom(runtime.pool().mainEvaluation()->code()->text());
+            const Runtime::Status status = runtime.resume();
+            if (status == Runtime::Status::StatementLimit)
+                std::fprintf(out, "orvex: the trace ends after %llu statements (--limit)\n",
+                             static_cast<unsigned long long>(options.limit));
+            else if (status == Runtime::Status::Finished)
+                tracer.afterRun(runtime.pool());
+        }
+    }
+    writeClosingLine();
     if (out != stderr) std::fclose(out);
     return read ? clean : unreadable;
 }

@@ -1,26 +1,30 @@
-// The heap owns every object of the world. Objects are never freed one by one: <delete> only
-// kills an object, so any reference left to it stays valid until the heap is cleared at exit.
+// The heap: the world's objects. Objects are never freed one by one: <delete> only kills an object,
+// so any reference left to it stays valid until the runtime, and its memory, goes.
 #pragma once
 
-#include <deque>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
-#include "vm/object/SmallAllocator.h"
+#include "vm/memory/SmallAllocator.h"
 
 class Object;
 class Thread;
 
 class Heap {
   public:
-    static Heap& instance();
+    Heap() = default;
+    // Its memory goes with the runtime's allocator.
+    ~Heap() = default;
+    Heap(const Heap&) = delete;
+    Heap& operator=(const Heap&) = delete;
 
-    template <class T, class... Args> T* make(Args&&... args) {
-        T* object = new T(std::forward<Args>(args)...);
-        objects_.push_back(object);
-        return object;
-    }
+    // The heap of the runtime in use on this OS thread.
+    static Heap& current() { return *current_; }
+    static Heap* exchangeCurrent(Heap* heap) { return std::exchange(current_, heap); }
+
+    // Objects take their memory from the runtime's allocator (Object is a SmallObject).
+    template <class T, class... Args> T* make(Args&&... args) { return new T(std::forward<Args>(args)...); }
 
     // The System object, whose <objects> member is the registry new objects register in.
     Object* system() const { return system_; }
@@ -28,17 +32,14 @@ class Heap {
 
     // The threads suspended on an object by <enter>, last in first out. Few objects are ever
     // entered, so the stacks are kept here rather than in every object.
-    std::vector<Thread*>& waitersOf(const Object* object) { return waiters_[object]; }
+    using Waiters = std::vector<Thread*, SmallBlocks<Thread*>>;
+    Waiters& waitersOf(const Object* object) { return waiters_[object]; }
     void dropWaiters(const Object* object) { waiters_.erase(object); }
 
-    // Frees every object. Counts are not kept up on the way: nothing reads them any more.
-    void clear();
-
   private:
-    Heap() = default;
-    ~Heap();
-    // In blocks: a list of millions of objects grows without copying itself or doubling its room.
-    std::deque<Object*, SmallBlocks<Object*>> objects_;
-    std::unordered_map<const Object*, std::vector<Thread*>> waiters_;
+    static inline thread_local Heap* current_ = nullptr;
+    std::unordered_map<const Object*, Waiters, std::hash<const Object*>, std::equal_to<const Object*>,
+                       SmallBlocks<std::pair<const Object* const, Waiters>>>
+        waiters_;
     Object* system_ = nullptr;
 };

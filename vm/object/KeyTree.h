@@ -9,10 +9,10 @@
 #include <cstdint>
 
 #include "vm/object/Member.h"
-#include "vm/object/SmallAllocator.h"
-#include "vm/object/Symbol.h"
+#include "vm/memory/SmallAllocator.h"
+#include "vm/symbols/Symbol.h"
 
-class KeyTree {
+class KeyTree : public SmallObject {
   public:
     KeyTree();
     ~KeyTree();

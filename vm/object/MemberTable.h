@@ -7,8 +7,8 @@
 #include <cstdint>
 
 #include "vm/object/KeyTree.h"
-#include "vm/object/SmallAllocator.h"
-#include "vm/object/Symbol.h"
+#include "vm/memory/SmallAllocator.h"
+#include "vm/symbols/Symbol.h"
 
 class MemberTable {
   public:

@@ -2,21 +2,15 @@
 #include "vm/object/Object.h"
 
 #include "vm/object/Heap.h"
+#include "vm/object/Registry.h"
 #include "vm/object/StringObject.h"
 
 namespace {
 
-// The registry that new objects register in: System's own <objects> member, when there is one.
-Object* currentRegistry() {
-    Object* system = Heap::instance().system();
-    if (!system) return nullptr;
-    Member* objects = system->getMember(names::objects);
-    return objects ? objects->target() : nullptr;
-}
-
 // Walks a <super> chain and stops on a cycle. Brent's cycle finding needs no memory: by the time
 // it notices a repeat, every object of the cycle has been looked at once already.
-template <class Visit> Object* walkSuperChain(Object* start, Visit visit) {
+// Inlined into each caller: it is the loop of every inherited lookup.
+template <class Visit> [[gnu::always_inline]] inline Object* walkSuperChain(Object* start, Visit visit) {
     Object* object = start;
     Object* saved = start;
     std::size_t power = 1, length = 0;
@@ -39,31 +33,20 @@ template <class Visit> Object* walkSuperChain(Object* start, Visit visit) {
 Object::Object() = default;
 
 Object::Object(const Symbol& key) {
-    registerAs(key);
+    registry::add(this, key);
 }
 
-void Object::registerAs(const Symbol& key) {
-    if (Object* registry = currentRegistry()) registry->addRegistryMember(key, this);
-}
-
-bool Object::wouldRegister(const Symbol& key) {
-    Object* registry = currentRegistry();
-    return registry && !registry->dead_ && !registry->members_.contains(key);
-}
-
-// Only the heap frees objects, all at once, so the members' targets are going too: their counts
-// are not worth the visit.
-Object::~Object() {
-    if (waitedOn_) Heap::instance().dropWaiters(this);
-}
+// Objects go only with their runtime's memory, all at once; a class that owns nothing else needs no
+// more than this.
+Object::~Object() = default;
 
 Member* Object::getMember(std::string_view name) {
-    const Symbol* symbol = SymbolTable::instance().find(name);
+    const Symbol* symbol = SymbolTable::current().find(name);
     return symbol ? getMember(*symbol) : nullptr;
 }
 
 Member* Object::lookupMember(std::string_view name) {
-    const Symbol* symbol = SymbolTable::instance().find(name);
+    const Symbol* symbol = SymbolTable::current().find(name);
     return symbol ? lookupMember(*symbol) : nullptr;
 }
 
@@ -91,23 +74,10 @@ bool Object::addRegistryMember(const Symbol& name, Object* target) {
     return !dead_ && insertMember(name, target, false);
 }
 
-void Object::rekeyRegistryEntry(Object* newId) {
-    Member* oldId = getId();
-    StringObject* oldText = oldId ? oldId->target()->asStringObject() : nullptr;
-    Object* registry = currentRegistry();
-    if (!oldText || !registry) return;
-    Member* entry = registry->getMember(oldText->symbol());
-    if (!entry || entry->counted()) return; // a counted member under that key is the registry's own
-    Object* registered = entry->target();
-    registry->removeMember(oldText->symbol());
-    if (StringObject* newText = newId->asStringObject())
-        registry->addRegistryMember(newText->symbol(), registered);
-}
-
 bool Object::setMember(const Symbol& name, Object* target) {
     target->incrementRefCount();
     if (dead_) return true;
-    if (&name == &names::id) rekeyRegistryEntry(target);
+    if (&name == &names::id) registry::rekey(this, target);
     Member old;
     if (members_.erase(name, old)) dropMember(old);
     insertMember(name, target, true);
@@ -164,18 +134,18 @@ void Object::unlockTwoPoints() {
 
 bool Object::enter(Thread* thread) {
     if (dead_) return false;
-    Heap::instance().waitersOf(this).push_back(thread);
+    Heap::current().waitersOf(this).push_back(thread);
     waitedOn_ = true;
     return true;
 }
 
 Thread* Object::exit() {
     if (dead_ || !waitedOn_) return nullptr;
-    std::vector<Thread*>& waiters = Heap::instance().waitersOf(this);
+    Heap::Waiters& waiters = Heap::current().waitersOf(this);
     Thread* thread = waiters.back();
     waiters.pop_back();
     if (waiters.empty()) {
-        Heap::instance().dropWaiters(this);
+        Heap::current().dropWaiters(this);
         waitedOn_ = false;
     }
     return thread;
@@ -190,7 +160,7 @@ void Object::releaseMembers() {
     while (members_.popFirst(member))
         dropMember(member);
     members_.clear();
-    if (waitedOn_) Heap::instance().dropWaiters(this);
+    if (waitedOn_) Heap::current().dropWaiters(this);
     waitedOn_ = false;
 }
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "vm/object/MemberTable.h"
-#include "vm/object/Names.h"
-#include "vm/object/SmallAllocator.h"
+#include "vm/symbols/Names.h"
+#include "vm/memory/SmallAllocator.h"
 
 class Thread;
 class StringObject;
@@ -20,9 +20,6 @@ class Object : public SmallObject {
     Object();
     // Registers the new object in the object registry under key (first key wins).
     explicit Object(const Symbol& key);
-    // Whether an object made now under key would be registered: the registry is there, alive, and
-    // has no member key.
-    static bool wouldRegister(const Symbol& key);
     explicit Object(std::string_view key) : Object(intern(key)) {}
     virtual ~Object();
     Object(const Object&) = delete;
@@ -30,6 +27,8 @@ class Object : public SmallObject {
 
     // Own member named exactly name; no inheritance.
     Member* getMember(const Symbol& name) { return members_.find(name); }
+    // The same question when only the answer counts: a table asked the same key again answers at once.
+    bool hasMember(const Symbol& name) { return members_.contains(name); }
     // Inserts a counted member when name is absent. Either way the target's count rises:
     // a refused offer is neither stored nor released.
     bool addMember(const Symbol& name, Object* target);
@@ -107,13 +106,10 @@ class Object : public SmallObject {
   protected:
     enum class Kind : std::uint8_t { Plain, String, Primitive };
     Kind kind_ = Kind::Plain;
-    // What the registering constructor does, for a subclass that may not register.
-    void registerAs(const Symbol& key);
 
   private:
     bool insertMember(const Symbol& name, Object* target, bool counted);
     void dropMember(const Member& member);
-    void rekeyRegistryEntry(Object* newId);
     void releaseMembers();
 
     bool twoPointsLocked_ = false;

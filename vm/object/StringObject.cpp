@@ -2,18 +2,19 @@
 #include "vm/object/StringObject.h"
 
 #include "vm/object/Heap.h"
+#include "vm/object/Registry.h"
 
 // A loop makes a string object or two at every turn and keeps them all: one pool block each.
 static_assert(sizeof(StringObject) <= 64, "a string object with its two members fits in 64 bytes");
 
 StringObject::StringObject(const Symbol& text, Registration registration) : text_(text) {
     kind_ = Kind::String;
-    if (registration == Registration::Register) registerAs(text);
+    if (registration == Registration::Register) registry::add(this, text);
 }
 
 StringObject* makeLiteralObject(const Symbol& text, Object* prototype,
                                 StringObject::Registration registration) {
-    StringObject* object = Heap::instance().make<StringObject>(text, registration);
+    StringObject* object = Heap::current().make<StringObject>(text, registration);
     object->addMember(names::id, object);
     object->addMember(names::super, prototype);
     return object;

@@ -29,7 +29,7 @@ void InvokePrimitiveStringObject::execute(Thread& thread, const Symbol&, const S
         texts[i] = text->text();
     }
     std::string answer = applyOperation(texts[0], texts[1], texts[2], texts[3], Interfaces::StringOnly);
-    if (runObserver && !knowsOperation(texts[0], texts[1], Interfaces::StringOnly))
+    if (runObserver() && !knowsOperation(texts[0], texts[1], Interfaces::StringOnly))
         noteStop(SilentStop::UnknownOperation, texts[0], texts[1]);
 
     // The result reference is resolved with "nil" as it is bound now; a failed operation answers the
@@ -40,14 +40,14 @@ void InvokePrimitiveStringObject::execute(Thread& thread, const Symbol&, const S
     // A literal answer is made a symbol at once, since it names a literal if nothing else; any
     // other answer that was never a symbol is bound to nothing.
     bool literal = isStringLiteral(answer);
-    const Symbol* answerName = literal ? &intern(answer) : SymbolTable::instance().find(answer);
+    const Symbol* answerName = literal ? &intern(answer) : SymbolTable::current().find(answer);
     if (Reference* named = answerName ? thread.lookup(*answerName) : nullptr)
         result->rebind(named->target());
     else if (literal)
         result->rebind(makeLiteral(thread, *answerName, string, literals::invokeAnswer));
     else {
         // A word the program has not bound ("true", "false"): the answer is lost.
-        if (runObserver && answer != names::nil.text()) noteStop(SilentStop::AnswerUnbound, answer);
+        if (runObserver() && answer != names::nil.text()) noteStop(SilentStop::AnswerUnbound, answer);
         result->rebind(nil);
     }
 }

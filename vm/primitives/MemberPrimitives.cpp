@@ -1,36 +1,10 @@
 // The primitives that make, destroy and edit objects: <new> <delete> <set> <get> <has> <remove>.
 #include "vm/object/Heap.h"
 #include "vm/object/ObjectId.h"
+#include "vm/object/Registry.h"
 #include "vm/primitives/PrimitiveStringObject.h"
 #include "vm/runtime/Resolution.h"
 #include "vm/runtime/Thread.h"
-
-namespace {
-
-// Every registry reference that names a deleted object goes with it; the registry's counted members
-// (its own <id> and <super>, members a program set) stay and now refer to a dead object. The count
-// of registry references on the object says whether there is any to look for, so most deletions
-// skip the scan, and a string object's own entry, under its text, is looked at first.
-void unregister(Object* object) {
-    Object* system = Heap::instance().system();
-    Member* objects = system ? system->getMember(names::objects) : nullptr;
-    if (!objects || object->registryEntries() == 0) return;
-    Object* registry = objects->target();
-    auto isEntryOf = [object](const Member* member) {
-        return member && !member->counted() && member->target() == object;
-    };
-    if (StringObject* string = object->asStringObject())
-        if (isEntryOf(registry->getMember(string->symbol()))) registry->removeMember(string->symbol());
-    if (object->registryEntries() == 0) return;
-    std::vector<const Symbol*> keys;
-    registry->forEachMember([&](const Symbol& key, const Member& member) {
-        if (isEntryOf(&member)) keys.push_back(&key);
-    });
-    for (const Symbol* key : keys)
-        registry->removeMember(*key);
-}
-
-} // namespace
 
 void NewPrimitiveStringObject::execute(Thread& thread, const Symbol&, const Symbol&, const Symbol& resultName,
                                        const ParameterList&) {
@@ -38,7 +12,7 @@ void NewPrimitiveStringObject::execute(Thread& thread, const Symbol&, const Symb
     if (!beginResult(thread, resultName, StringLookup::BeforeResult, call)) return;
     const Symbol& id = intern(newObjectId());
     StringObject* identifier = makeLiteralObject(id, call.string);
-    Object* object = Heap::instance().make<Object>(id);
+    Object* object = Heap::current().make<Object>(id);
     object->addMember(names::id, identifier);
     object->addMember(names::super, call.nil);
     call.result->rebind(object);
@@ -48,7 +22,7 @@ void DeletePrimitiveStringObject::execute(Thread& thread, const Symbol& receiver
                                           const Symbol&, const ParameterList&) {
     Object* object = boundObject(thread, receiverName);
     if (!object) return;
-    unregister(object);
+    registry::removeEntriesOf(object);
     object->kill();
     thread.contextOf(receiverName)->discardBinding(receiverName);
 }

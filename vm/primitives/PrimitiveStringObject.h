@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "vm/object/Names.h"
+#include "vm/symbols/Names.h"
 #include "vm/object/StringObject.h"
 #include "vm/runtime/Reference.h"
 

@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "vm/object/Registry.h"
 #include "vm/object/StringObject.h"
 #include "vm/runtime/Evaluation.h"
 #include "vm/runtime/Resolution.h"
@@ -28,7 +29,7 @@ std::optional<Context> startCall(Thread& thread, CodeRef code, CallMode mode) {
 
 ParameterObject makeParameterObject(Thread& thread, const ParameterList& parameters,
                                     Object* stringPrototype) {
-    if (parameters.empty() && !Object::wouldRegister(names::params)) {
+    if (parameters.empty() && !registry::wouldAdd(names::params)) {
         stringPrototype->incrementRefCount();
         return {nullptr, stringPrototype, true};
     }

@@ -12,7 +12,7 @@
 
 #include <optional>
 
-#include "vm/object/Names.h"
+#include "vm/symbols/Names.h"
 #include "vm/runtime/Code.h"
 #include "vm/runtime/Context.h"
 

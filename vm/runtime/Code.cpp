@@ -1,7 +1,7 @@
 // Texts read as code, once.
 #include "vm/runtime/Code.h"
 
-#include "vm/object/Names.h"
+#include "vm/symbols/Names.h"
 #include "vm/runtime/RunObserver.h"
 #include "vm/statements/Statement.h"
 #include "vm/text/Parser.h"
@@ -16,12 +16,13 @@ Code* Code::make(CharStream stream, Keeping keeping) {
     return new Code(std::move(stream), keeping);
 }
 
-// A string object's text is a symbol: it never changes and lives as long as the process, so its code
+// A string object's text is a symbol: it never changes and lives as long as the runtime, so its code
 // reads the text in place, and every string object with that text shares it.
 Code* Code::of(StringObject& string) {
     const Symbol& text = string.symbol();
-    if (!text.code) text.code = make(CharStream::view(unquote(text.text())), Keeping::Every);
-    return static_cast<Code*>(text.code);
+    TextCache*& code = SymbolTable::current().codeOf(text);
+    if (!code) code = make(CharStream::view(unquote(text.text())), Keeping::Every);
+    return static_cast<Code*>(code);
 }
 
 void Code::release() {
@@ -31,9 +32,10 @@ void Code::release() {
 Statement* Code::readStatement(std::size_t index) {
     while (index >= firstIndex_ + statements_.size()) {
         if (!parser_) return nullptr;
-        const std::size_t begin = runObserver ? parser_->lexer().tokenStart() : 0;
+        RunObserver* observer = runObserver();
+        const std::size_t begin = observer ? parser_->lexer().tokenStart() : 0;
         std::unique_ptr<Statement> next = parser_->parseStatement();
-        if (runObserver) next = runObserver->read(*this, *parser_, std::move(next), begin);
+        if (observer) next = observer->read(*this, *parser_, std::move(next), begin);
         if (!next) {
             parser_.reset(); // the text is exhausted, or reads on as no statement: no more are made
             return nullptr;

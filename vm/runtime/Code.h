@@ -16,7 +16,7 @@
 class Parser;
 class Statement;
 
-class Code final : public TextCache {
+class Code final : public TextCache, public SmallObject {
   public:
     // Every: the statements stay for reruns (a string object's text, a statement's own code).
     // Latest: a text read once from start to end (the image) keeps only its latest statement.
@@ -56,7 +56,7 @@ class Code final : public TextCache {
 
     CharStream stream_;
     std::unique_ptr<Parser> parser_; // dropped once the text has given its last statement
-    std::vector<std::unique_ptr<Statement>> statements_;
+    std::vector<std::unique_ptr<Statement>, SmallBlocks<std::unique_ptr<Statement>>> statements_;
     std::size_t firstIndex_ = 0; // of statements_.front(), which is not 0 when only the latest is kept
     std::uint32_t holders_ = 1;
     // A frame that once bound many names does not make every later one as large.

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "vm/object/Names.h"
+#include "vm/symbols/Names.h"
 #include "vm/runtime/Reference.h"
 
 void Context::unbindAll() {
@@ -58,7 +58,7 @@ bool Context::isBound(const Symbol& name) const {
 }
 
 Reference* Context::getReference(std::string_view name) const {
-    const Symbol* symbol = SymbolTable::instance().find(name);
+    const Symbol* symbol = SymbolTable::current().find(name);
     return symbol ? getReference(*symbol) : nullptr;
 }
 

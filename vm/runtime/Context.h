@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "vm/object/SmallAllocator.h"
+#include "vm/memory/SmallAllocator.h"
 #include "vm/runtime/NameIndex.h"
 
 class Object;

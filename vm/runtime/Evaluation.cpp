@@ -26,6 +26,12 @@ Evaluation::~Evaluation() {
     delete link_.state;
 }
 
+std::size_t Evaluation::descendants() const {
+    std::size_t count = 0;
+    for (const Evaluation* e = link_.state->innermost; e != this; e = e->link_.parent) ++count;
+    return count;
+}
+
 Evaluation* Evaluation::child() const {
     for (Evaluation* e = link_.state->innermost; e != this; e = e->link_.parent)
         if (e->link_.parent == this) return e;
@@ -35,11 +41,12 @@ Evaluation* Evaluation::child() const {
 // Invariants: only the innermost evaluation of a chain can be finished, since an evaluation
 // with a child asks its parser for nothing. So a step looks at the innermost one alone: if it
 // is finished (and not the root), its parent retires it; otherwise it runs its next statement.
-void Evaluation::step() {
+bool Evaluation::step() {
     RootState& chain = *link_.state;
     Thread* thread = chain.thread;
     ThreadPool* pool = thread->pool();
     Evaluation* innermost = chain.innermost;
+    bool ran = true;
     if (innermost != this && innermost->finished_) {
         Evaluation* parent = innermost->link_.parent;
         if (pool) pool->setCurrentEvaluation(parent, this);
@@ -48,23 +55,28 @@ void Evaluation::step() {
         delete innermost;
     } else {
         if (pool) pool->setCurrentEvaluation(innermost, this);
-        innermost->executeNextStatement(thread);
+        // The statement is read (and kept by its code) before the pool is asked for a turn, so a
+        // cut here finds it again, read once, when the run goes on.
+        Statement* statement = innermost->code_->statement(innermost->next_);
+        if (!statement) {
+            innermost->finish(thread);
+        } else if (pool && !pool->takeTurn()) {
+            ran = false;
+        } else {
+            ++innermost->next_;
+            statement->setThread(thread);
+            statement->execute();
+        }
     }
     if (pool) pool->setCurrentEvaluation(nullptr, nullptr);
+    return ran;
 }
 
-void Evaluation::executeNextStatement(Thread* thread) {
-    Statement* statement = code_->statement(next_);
-    if (!statement) {
-        if (runObserver) runObserver->finished(*this, *code_.get());
-        if (!root_) code_->noteFrameSize(thread->currentContext().size());
-        finished_ = true;
-        code_ = CodeRef(); // the frame stays until it is retired; what it read can go now
-        return;
-    }
-    ++next_;
-    statement->setThread(thread);
-    statement->execute();
+void Evaluation::finish(Thread* thread) {
+    if (RunObserver* observer = runObserver()) observer->finished(*this, *code_.get());
+    if (!root_) code_->noteFrameSize(thread->currentContext().size());
+    finished_ = true;
+    code_ = CodeRef(); // the frame stays until it is retired; what it read can go now
 }
 
 Evaluation* Evaluation::startChild(CodeRef code) {

@@ -5,10 +5,11 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "vm/object/SmallAllocator.h"
+#include "vm/memory/SmallAllocator.h"
 #include "vm/runtime/Code.h"
 
 class Thread;
+class ThreadPool;
 
 class Evaluation : public SmallObject {
   public:
@@ -23,8 +24,9 @@ class Evaluation : public SmallObject {
 
     // Asked of a root: one statement of its innermost unfinished descendant, or the retirement of a
     // finished child. Constant time in the depth of the chain: the root keeps its innermost
-    // descendant at hand.
-    void step();
+    // descendant at hand. False when the pool had no turn left for the statement (a cut): nothing
+    // ran, and the next step takes it up again.
+    bool step();
     // Asked of a root: a synchronous child of its innermost descendant, over code, on a new context
     // pushed on the thread.
     Evaluation* startChild(CodeRef code);
@@ -35,6 +37,8 @@ class Evaluation : public SmallObject {
     // A root's synchronous child, found from the innermost descendant up; for tests.
     Evaluation* child() const;
     Evaluation* parent() const { return root_ ? nullptr : link_.parent; }
+    // Asked of a root: how many synchronous children its chain holds, each over a context of its own.
+    std::size_t descendants() const;
     const Code* code() const { return code_.get(); }
 
   private:
@@ -45,7 +49,8 @@ class Evaluation : public SmallObject {
     };
     // A child of parent, in its chain.
     Evaluation(CodeRef code, Evaluation* parent);
-    void executeNextStatement(Thread* thread);
+    // Its code has no statement left: once per evaluation, off the path of a statement.
+    void finish(Thread* thread);
 
     // A loop keeps one evaluation per iteration alive: a child is 24 bytes. The chain is linked
     // one way only, and the root reaches its descendants through the innermost one; whoever asks a

@@ -6,7 +6,7 @@
 
 #include "platform/Memory.h"
 
-bool readImageFile(const std::string& name, std::string& text) {
+template <class String> bool readImageFile(const std::string& name, String& text) {
     std::FILE* file = std::fopen(name.c_str(), "rb");
     if (!file) return false;
     bool read = readImageStream(file, text);
@@ -32,7 +32,7 @@ std::size_t remainingSize(std::FILE* file) {
 
 // A first block read before any size is believed: what cannot be read (a folder) fails there,
 // and a small image is read whole.
-bool readImageStream(std::FILE* file, std::string& text) {
+template <class String> bool readImageStream(std::FILE* file, String& text) {
     char block[65536];
     std::size_t got = std::fread(block, 1, sizeof block, file);
     if (std::ferror(file)) return false;
@@ -54,12 +54,19 @@ bool readImageStream(std::FILE* file, std::string& text) {
 }
 
 // In place, from the first CR on: most images have none, and then nothing moves.
-void keepLineFeeds(std::string& text) {
+template <class String> void keepLineFeeds(String& text) {
     std::size_t kept = text.find('\r');
-    if (kept == std::string::npos) return;
+    if (kept == String::npos) return;
     for (std::size_t i = kept; i < text.size(); ++i) {
         if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
         text[kept++] = text[i];
     }
     text.resize(kept);
 }
+
+template bool readImageFile(const std::string&, std::string&);
+template bool readImageFile(const std::string&, Text&);
+template bool readImageStream(std::FILE*, std::string&);
+template bool readImageStream(std::FILE*, Text&);
+template void keepLineFeeds(std::string&);
+template void keepLineFeeds(Text&);

@@ -12,8 +12,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "vm/object/SmallAllocator.h"
-#include "vm/object/Symbol.h"
+#include "vm/memory/SmallAllocator.h"
+#include "vm/symbols/Symbol.h"
 
 class Reference;
 

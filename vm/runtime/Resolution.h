@@ -6,7 +6,7 @@
 
 #include <string_view>
 
-#include "vm/object/Names.h"
+#include "vm/symbols/Names.h"
 #include "vm/object/StringObject.h"
 #include "vm/runtime/Reference.h"
 

@@ -51,10 +51,15 @@ class RunObserver {
     virtual void stopped(const StopDetail& detail) = 0;
 };
 
-inline RunObserver* runObserver = nullptr;
+// The observer of the runtime in use on this OS thread (Runtime::setObserver); null when nothing
+// watches.
+inline thread_local RunObserver* currentObserver = nullptr;
+inline RunObserver* runObserver() {
+    return currentObserver;
+}
 
 inline void noteStop(SilentStop reason, std::string_view name = {}, std::string_view other = {},
                      int expected = 0, int got = 0) {
-    if (runObserver) [[unlikely]]
-        runObserver->stopped({reason, name, other, expected, got});
+    if (RunObserver* observer = runObserver()) [[unlikely]]
+        observer->stopped({reason, name, other, expected, got});
 }

@@ -33,7 +33,7 @@ class Thread {
     Reference* lookup(const Symbol& name) const { return index_.lookup(name); }
     // The same by text, for tests and tools: a text never made a symbol is bound to nothing.
     Reference* lookup(std::string_view text) const {
-        const Symbol* name = SymbolTable::instance().find(text);
+        const Symbol* name = SymbolTable::current().find(text);
         return name ? lookup(*name) : nullptr;
     }
     // The context in which lookup(name) finds its reference.

@@ -1,73 +1,108 @@
-// Loading the image and scheduling the pooled evaluations.
+// The main evaluation and the scheduling of the pooled evaluations.
 #include "vm/runtime/ThreadPool.h"
 
-#include <cstdio>
+#include <algorithm>
 
 #include "vm/runtime/Evaluation.h"
-#include "vm/runtime/ImageFile.h"
 #include "vm/runtime/RunObserver.h"
-#include "vm/runtime/Thread.h"
-#include "vm/runtime/World.h"
 
-ThreadPool::ThreadPool(OrvexOutput* output) : output_(output), thread_(std::make_unique<Thread>(this)) {}
+ThreadPool::ThreadPool(OrvexOutput* output) : output_(output), thread_(this) {}
 
 ThreadPool::~ThreadPool() {
+    delete main_;
     for (Evaluation* evaluation : evaluations_)
         delete evaluation;
-    evaluations_.clear();
-    thread_.reset();
 }
 
 Context ThreadPool::globalContext() const {
-    return thread_->bottomContext();
+    return thread_.bottomContext();
 }
 
-void ThreadPool::load(const std::string& imageName) {
-    std::string image;
-    if (readImageFile(imageName, image)) loadText(image);
-}
-
-void ThreadPool::loadText(std::string_view image) {
-    buildWorld(globalContext());
-    Evaluation main(CharStream::view(image), thread_.get());
-    while (!main.finished())
-        main.step();
-    setCurrentEvaluation(nullptr, nullptr);
+void ThreadPool::startMain(CharStream text) {
+    if (main_) {
+        // Only the main evaluation ran since it started, so the contexts on top are its children's.
+        for (std::size_t child = main_->descendants(); child != 0; --child)
+            thread_.popContext();
+        delete main_;
+        main_ = nullptr;
+    }
+    main_ = new Evaluation(std::move(text), &thread_);
 }
 
 Evaluation* ThreadPool::addEvaluation(CodeRef code, Thread* thread) {
+    makeRoomForOne(evaluations_); // before the evaluation: nothing is made for nothing
     auto* evaluation = new Evaluation(std::move(code), thread);
     evaluations_.push_back(evaluation);
-    if (runObserver) runObserver->added(*evaluation);
+    if (RunObserver* observer = runObserver()) observer->added(*evaluation);
     return evaluation;
+}
+
+bool ThreadPool::nextSlice() {
+    if (interrupted_.exchange(false, std::memory_order_relaxed)) {
+        cut_ = Outcome::Interrupted;
+        return false;
+    }
+    if (turnsLeft_ == 0) {
+        cut_ = Outcome::StatementLimit;
+        return false;
+    }
+    const std::uint64_t turns = std::min(turnsLeft_, slice);
+    turnsLeft_ -= turns;
+    turns_.store(turns - 1, std::memory_order_relaxed); // this statement's turn is the first of the slice
+    return true;
+}
+
+void ThreadPool::closeGap() {
+    evaluations_.erase(evaluations_.begin() + static_cast<std::ptrdiff_t>(kept_),
+                       evaluations_.begin() + static_cast<std::ptrdiff_t>(visit_));
+    visit_ = kept_;
 }
 
 // One pass visits the list in order; evaluations added during the pass are visited in it too.
 // Finished ones are dropped in place, so removal keeps the pass linear.
-bool ThreadPool::run(const std::function<bool()>& budget) {
-    bool spent = false;
+ThreadPool::Outcome ThreadPool::run() {
+    interrupted_.store(false, std::memory_order_relaxed);
+    turns_.store(0, std::memory_order_relaxed);
+    turnsGiven_ = turnsLeft_ = statementLimit_ != 0 ? statementLimit_ : UINT64_MAX;
+    if (main_) {
+        while (!main_->finished())
+            if (!main_->step()) return cut_;
+        delete main_;
+        main_ = nullptr;
+    }
     for (;;) {
-        if (evaluations_.empty()) return true;
-        bool stepped = false;
-        std::size_t kept = 0;
-        for (std::size_t i = 0; i < evaluations_.size(); ++i) {
-            Evaluation* evaluation = evaluations_[i];
-            if (!spent && !evaluation->thread()->waiting()) {
+        if (!inPass_) {
+            if (evaluations_.empty()) return Outcome::Finished;
+            inPass_ = true;
+            stepped_ = false;
+            visit_ = kept_ = 0;
+        }
+        while (visit_ < evaluations_.size()) {
+            Evaluation* evaluation = evaluations_[visit_];
+            if (!evaluation->thread()->waiting()) {
                 if (evaluation->finished()) {
                     delete evaluation;
+                    ++visit_;
                     continue;
                 }
-                if (budget && !budget()) {
-                    spent = true;
-                } else {
-                    evaluation->step();
-                    stepped = true;
+                bool ran;
+                try {
+                    ran = evaluation->step();
+                } catch (...) {
+                    closeGap();
+                    throw;
                 }
+                if (!ran) {
+                    closeGap();
+                    return cut_;
+                }
+                stepped_ = true;
             }
-            evaluations_[kept++] = evaluation;
+            evaluations_[kept_++] = evaluation;
+            ++visit_;
         }
-        evaluations_.resize(kept);
-        if (spent) return false;
-        if (!stepped) return true;
+        evaluations_.resize(kept_);
+        inPass_ = false;
+        if (!stepped_) return Outcome::Finished;
     }
 }

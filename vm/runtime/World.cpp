@@ -7,7 +7,7 @@
 #include "vm/runtime/Context.h"
 
 void buildWorld(Context global) {
-    Heap& heap = Heap::instance();
+    Heap& heap = Heap::current();
     Object* system = heap.system();
     // Nothing registers yet: System has no <objects> member until the registry exists.
     Object* nil = heap.make<Object>("nil");

@@ -1,9 +1,30 @@
 // OrvexVM: runs one program image and writes the closing line.
-#include "vm/runtime/Run.h"
-#include "vm/runtime/ThreadPool.h"
+#include <cstdio>
+#include <initializer_list>
 
+#include "orvex/orvex.h"
+
+namespace {
+
+void writeClosingLine() {
+    for (const char* line : {"\n", "\n", "Se acabo...\n", "\n"}) {
+        std::fputs(line, stdout);
+        std::fflush(stdout);
+    }
+}
+
+} // namespace
+
+// Whatever happens, a run ends the same way: the closing line and status 0. Out of memory is no
+// exception: the run ends there, "Orvex.out" holding what was printed.
 int main(int argc, char** argv) {
     const char* image = argc == 2 ? argv[1] : "image.Orvex";
-    runProgram([image](ThreadPool& pool) { pool.load(image); });
+    if (orvex_runtime* runtime = orvex_new()) {
+        orvex_run_file(runtime, image);
+        orvex_free(runtime);
+    } else if (std::FILE* output = std::fopen("Orvex.out", "w")) {
+        std::fclose(output);
+    }
+    writeClosingLine();
     return 0;
 }

@@ -51,7 +51,7 @@ class StringEvaluationStatement : public Statement {
     const ParameterList& parameters() const { return parameters_; }
 
   protected:
-    std::string ownText_; // the code with its escapes read, when it is not verbatim in the source
+    Text ownText_; // the code with its escapes read, when it is not verbatim in the source
     std::string_view codeText_;
     ParameterList parameters_;
     CodeRef code_; // read on first execution, kept for the next ones

@@ -1,8 +1,8 @@
 // The statement base: made by the parser, given its thread, executed once, deleted.
 #pragma once
 
-#include "vm/object/Names.h"
-#include "vm/object/SmallAllocator.h"
+#include "vm/symbols/Names.h"
+#include "vm/memory/SmallAllocator.h"
 
 class Thread;
 

@@ -1,16 +1,19 @@
 // A character stream over program text: either a view of text that outlives the stream (a
-// string object's text, which never changes) or a private copy.
+// string object's text, which never changes) or a text of its own, in the runtime's memory.
 #pragma once
 
 #include <string>
 #include <string_view>
+
+#include "vm/memory/SmallAllocator.h"
 
 class CharStream {
   public:
     static constexpr int End = -1;
 
     static CharStream view(std::string_view text) { return CharStream(text); }
-    static CharStream copy(std::string_view text) { return CharStream(std::string(text)); }
+    static CharStream copy(std::string_view text) { return CharStream(Text(text)); }
+    static CharStream adopt(Text&& text) { return CharStream(std::move(text)); }
 
     CharStream(CharStream&& other) noexcept;
     CharStream& operator=(CharStream&&) = delete;
@@ -23,8 +26,8 @@ class CharStream {
 
   private:
     explicit CharStream(std::string_view text) : text_(text) {}
-    explicit CharStream(std::string&& owned) : owned_(std::move(owned)), text_(owned_), owning_(true) {}
-    std::string owned_;
+    explicit CharStream(Text&& owned) : owned_(std::move(owned)), text_(owned_), owning_(true) {}
+    Text owned_;
     std::string_view text_;
     bool owning_ = false;
     std::size_t position_ = 0;
@@ -33,6 +36,6 @@ class CharStream {
 inline CharStream::CharStream(CharStream&& other) noexcept
     : owned_(std::move(other.owned_)), text_(other.text_), owning_(other.owning_),
       position_(other.position_) {
-    // A moved std::string may keep its characters inline, so the view is rebuilt over our copy.
+    // A moved string may keep its characters inline, so the view is rebuilt over our copy.
     if (owning_) text_ = owned_;
 }

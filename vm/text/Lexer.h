@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "vm/memory/SmallAllocator.h"
 #include "vm/text/CharStream.h"
 #include "vm/text/Token.h"
 
@@ -54,8 +55,8 @@ class Lexer {
     Token token_ = Token::End; // before the first token: end of input
     std::string_view text_;
     std::string_view sourceView_;
-    std::string escapedText_; // the text of the last name that held an escape
-    std::string building_;    // the next one, while it is read
+    Text escapedText_; // the text of the last name that held an escape
+    Text building_;    // the next one, while it is read
     // Kept for the tokens whose length their text does not tell.
     std::size_t nameStart_ = 0;    // of the last bracketed name
     std::size_t commentStart_ = 0; // of the last comment, or of the comment or name left unfinished

@@ -59,7 +59,7 @@ std::unique_ptr<Statement> Parser::parseStatement() {
     }
 }
 
-std::string_view Parser::keepText(std::string& copy) {
+std::string_view Parser::keepText(Text& copy) {
     if (lexer_.textInInput()) return lexer_.getText();
     copy = lexer_.getText();
     return copy;

@@ -5,12 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "vm/object/Names.h"
+#include "vm/symbols/Names.h"
 #include "vm/text/Lexer.h"
 
 class Statement;
 
-class Parser {
+// Made and dropped with every text read as code: from the runtime's memory.
+class Parser : public SmallObject {
   public:
     explicit Parser(CharStream& input);
     ~Parser();
@@ -31,7 +32,7 @@ class Parser {
                                               bool inAssignment);
     // The current text, kept past the next tokens: a view of the input when it is there, else
     // a copy in copy.
-    std::string_view keepText(std::string& copy);
+    std::string_view keepText(Text& copy);
     // "( PARAMS ) ;" and ") PARAMS ( ;", starting at their first parenthesis.
     bool parseSynchronousCall(ParameterList& list);
     bool parseAsynchronousCall(ParameterList& list);
@@ -50,6 +51,6 @@ class Parser {
     Lexer lexer_;
     // Where the statement's leading name stands in the input, when it is there verbatim.
     std::string_view nameSource_;
-    std::string nameCopy_, valueCopy_; // names with escapes, kept for the statement being read
+    Text nameCopy_, valueCopy_; // names with escapes, kept for the statement being read
     TokenSet expected_ = 0;
 };

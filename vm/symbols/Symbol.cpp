@@ -1,9 +1,11 @@
 // The symbol table.
-#include "vm/object/Symbol.h"
+#include "vm/symbols/Symbol.h"
 
 #include <cstring>
 #include <new>
 #include <utility>
+
+#include "vm/symbols/Names.h"
 
 namespace {
 
@@ -13,14 +15,17 @@ template <class Word> Word load(const char* bytes) {
     return word;
 }
 
-// Most texts are short names and number literals: eight bytes at a time, multiplied and folded.
-// The last few bytes are read as two overlapping words (or three bytes), never byte by byte.
+// Most texts are short names and number literals: eight bytes at a time, multiplied by the 64-bit
+// golden ratio (an odd constant whose bits look random, the multiplier of Fibonacci hashing) and
+// folded, so every input bit reaches the high bits kept. The last few bytes are read as two
+// overlapping words (or three bytes), never byte by byte.
 std::uint32_t hashOf(std::string_view text) {
     constexpr std::uint64_t k = 0x9E3779B97F4A7C15ull;
     const char* p = text.data();
     std::size_t n = text.size();
     std::uint64_t h = n * k;
-    for (; n >= 8; p += 8, n -= 8) h = (h ^ load<std::uint64_t>(p)) * k, h ^= h >> 29;
+    for (; n >= 8; p += 8, n -= 8)
+        h = (h ^ load<std::uint64_t>(p)) * k, h ^= h >> 29;
     if (n != 0) {
         std::uint64_t tail;
         if (n >= 4)
@@ -34,40 +39,28 @@ std::uint32_t hashOf(std::string_view text) {
     return static_cast<std::uint32_t>(h >> 32);
 }
 
-std::uint64_t prefixOf(std::string_view text) {
-    std::uint64_t prefix = 0;
-    for (std::size_t i = 0; i < 8; ++i)
-        prefix = prefix << 8 | (i < text.size() ? static_cast<unsigned char>(text[i]) : 0u);
-    return prefix;
-}
-
 } // namespace
 
 static_assert(sizeof(Symbol) <= 32, "a loop makes a symbol at every turn");
 
-SymbolTable::SymbolTable() : slots_(1024, Slot{0, 0}) {}
-
-SymbolTable::~SymbolTable() {
-    for (std::uint32_t id = 0; id < count_; ++id) {
-        Symbol& symbol = blocks_[id >> blockBits][id & (blockSize - 1)];
-        if (symbol.code) std::exchange(symbol.code, nullptr)->release();
-        symbol.~Symbol();
+SymbolTable::SymbolTable() : slots_(1024, Slot{0, 0}), wellKnownCode_(wellKnownCount, nullptr) {
+    static_assert(wellKnownCount % blockSize == 0, "the well-known symbols fill whole blocks");
+    for (std::uint32_t block = 0; block < wellKnownCount; block += blockSize)
+        blocks_.push_back(&wellKnownSymbols[block]);
+    for (const Symbol& symbol : wellKnownSymbols) {
+        const std::uint32_t hash = hashOf(symbol.text());
+        slots_[slotOf(symbol.text(), hash)] = Slot{hash, symbol.id + 1};
     }
-    for (Symbol* block : blocks_) SmallAllocator::release(block, blockSize * sizeof(Symbol));
-    for (char* text : ownTexts_) delete[] text;
+    count_ = wellKnownCount;
+}
+
+TextCache*& SymbolTable::codeOf(const Symbol& symbol) {
+    return symbol.id < wellKnownCount ? wellKnownCode_[symbol.id] : symbol.code;
 }
 
 std::string_view SymbolTable::keep(std::string_view text) {
-    constexpr std::size_t ownBlock = 256 * 1024; // and longer: a block of its own
     if (text.empty()) return "";
-    char* bytes;
-    if (!SmallAllocator::pooled || text.size() >= ownBlock) {
-        // Under AddressSanitizer every text is its own block, so a read past its end is caught.
-        bytes = new char[text.size()];
-        ownTexts_.push_back(bytes);
-    } else {
-        bytes = static_cast<char*>(SmallAllocator::carveForever(text.size()));
-    }
+    auto* bytes = static_cast<char*>(SmallAllocator::carveForever(text.size()));
     std::memcpy(bytes, text.data(), text.size());
     return {bytes, text.size()};
 }
@@ -87,7 +80,8 @@ void SymbolTable::rehash() {
     for (const Slot moved : old) {
         if (moved.number == 0) continue;
         std::size_t slot = moved.hash & mask;
-        while (slots_[slot].number != 0) slot = (slot + 1) & mask;
+        while (slots_[slot].number != 0)
+            slot = (slot + 1) & mask;
         slots_[slot] = moved;
     }
 }
@@ -98,20 +92,37 @@ const Symbol& SymbolTable::intern(std::string_view text) {
     std::uint32_t hash = hashOf(text);
     std::size_t slot = slotOf(text, hash);
     if (slots_[slot].number != 0) return symbolIn(slots_[slot]);
-    static_assert(blockSize * sizeof(Symbol) <= SmallAllocator::largest, "a block of symbols is a small block");
-    const std::uint32_t id = count_;
-    if ((id & (blockSize - 1)) == 0)
-        blocks_.push_back(static_cast<Symbol*>(SmallAllocator::allocate(blockSize * sizeof(Symbol))));
+    static_assert(blockSize * sizeof(Symbol) <= SmallAllocator::largest,
+                  "a block of symbols is a small block");
+    // Everything that can fail comes first, so a table that runs out of memory stays as it was.
+    if (std::size_t{count_ + 1} * 2 > slots_.size()) {
+        rehash();
+        slot = slotOf(text, hash);
+    }
     const std::string_view kept = keep(text);
-    const Symbol* symbol = new (&blocks_.back()[id & (blockSize - 1)])
+    const std::uint32_t id = count_;
+    if ((id & (blockSize - 1)) == 0) {
+        makeRoomForOne(blocks_);
+        filling_ = static_cast<Symbol*>(SmallAllocator::allocate(blockSize * sizeof(Symbol)));
+        blocks_.push_back(filling_);
+    }
+    const Symbol* symbol = new (&filling_[id & (blockSize - 1)])
         Symbol{kept.data(), static_cast<std::uint32_t>(kept.size()), id, prefixOf(text)};
     ++count_;
     slots_[slot] = Slot{hash, id + 1};
-    if (std::size_t{count_} * 2 > slots_.size()) rehash();
     return *symbol;
 }
 
 const Symbol* SymbolTable::find(std::string_view text) const {
     const Slot found = slots_[slotOf(text, hashOf(text))];
     return found.number == 0 ? nullptr : &symbolIn(found);
+}
+
+const Symbol& SymbolTable::number(std::int32_t n) {
+    if (n >= 0 && n < numbersKept) {
+        const Symbol*& kept = numbers_[n];
+        if (!kept) kept = &intern(formatNumberLiteral(n));
+        return *kept;
+    }
+    return intern(formatNumberLiteral(n));
 }

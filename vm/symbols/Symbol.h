@@ -6,12 +6,12 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
-#include "vm/object/SmallAllocator.h"
+#include "vm/memory/SmallAllocator.h"
 
-// What the runtime keeps with a text it has read as code: the object model only holds it, and
-// releases it when the symbols go.
+// What the runtime keeps with a text it has read as code: the symbol table only holds it.
 class TextCache {
   public:
     virtual void release() = 0;
@@ -29,6 +29,8 @@ struct Symbol {
     // texts without reading them (the registry is a tree of many thousand texts).
     std::uint64_t prefix;
     // The text read as code, kept for every string object with this text: a text never changes.
+    // Read and written through SymbolTable::codeOf, never directly: the well-known symbols are
+    // shared by every table and keep theirs in the table.
     mutable TextCache* code = nullptr;
 
     std::string_view text() const { return {bytes, size}; }
@@ -39,26 +41,44 @@ struct Symbol {
     }
 };
 
+// The first eight bytes of a text as a symbol's prefix.
+constexpr std::uint64_t prefixOf(std::string_view text) {
+    std::uint64_t prefix = 0;
+    for (std::size_t i = 0; i < 8; ++i)
+        prefix = prefix << 8 | (i < text.size() ? static_cast<unsigned char>(text[i]) : 0u);
+    return prefix;
+}
+
 class SymbolTable {
   public:
-    // Every intern goes through here: inline, the construction guard is one test.
-    static SymbolTable& instance() {
-        static SymbolTable table;
-        return table;
-    }
+    // Starts with the well-known symbols (Names.h), which every table shares.
+    SymbolTable();
+    // Its memory goes with the runtime's allocator.
+    ~SymbolTable() = default;
+    SymbolTable(const SymbolTable&) = delete;
+    SymbolTable& operator=(const SymbolTable&) = delete;
 
-    // The symbol of text, made on first use. Symbols live as long as the process.
+    // The table of the runtime in use on this OS thread.
+    static SymbolTable& current() { return *current_; }
+    static SymbolTable* exchangeCurrent(SymbolTable* table) { return std::exchange(current_, table); }
+
+    // The symbol of text, made on first use. Symbols live as long as the table.
     const Symbol& intern(std::string_view text);
     // The symbol of text if it was ever made: a text never made is bound to nothing and keys nothing.
     const Symbol* find(std::string_view text) const;
     std::size_t size() const { return count_; }
+    // "<n>", kept at hand for the few keys of parameter objects.
+    const Symbol& number(std::int32_t n);
+    // Where the code read from symbol's text is kept.
+    TextCache*& codeOf(const Symbol& symbol);
 
   private:
-    SymbolTable();
-    ~SymbolTable();
     // The slot that holds text, or the empty slot where it would go.
     std::size_t slotOf(std::string_view text, std::uint32_t hash) const;
     void rehash();
+    void place(const Symbol& symbol, std::uint32_t hash);
+
+    static inline thread_local SymbolTable* current_ = nullptr;
 
     // Open addressing, a power of two in size and at most half full: a lookup is one hash of the
     // text and, nearly always, one comparison. A slot keeps its symbol's hash, so a probe reads
@@ -71,21 +91,24 @@ class SymbolTable {
     std::vector<Slot, SmallBlocks<Slot>> slots_;
 
     // The symbols in blocks of a fixed power of two, never moved once made: a symbol's number
-    // finds it with a shift and a mask.
+    // finds it with a shift and a mask. The first blocks are the well-known symbols.
     static constexpr std::uint32_t blockBits = 4; // 512 bytes: a block from the pool
     static constexpr std::uint32_t blockSize = 1u << blockBits;
     const Symbol& byId(std::uint32_t id) const { return blocks_[id >> blockBits][id & (blockSize - 1)]; }
-    std::vector<Symbol*> blocks_;
+    std::vector<const Symbol*, SmallBlocks<const Symbol*>> blocks_;
+    Symbol* filling_ = nullptr; // the last block, while symbols are made in it
     std::uint32_t count_ = 0;
 
     // The texts' bytes. Symbols never go, so their texts lie end to end in the pool's chunks
-    // (large pages once there are many) instead of one allocation each; a long text, or any text
-    // under AddressSanitizer, has a block of its own.
+    // (large pages once there are many) instead of one allocation each.
     std::string_view keep(std::string_view text);
-    std::vector<char*> ownTexts_;
+
+    static constexpr std::int32_t numbersKept = 64;
+    const Symbol* numbers_[numbersKept] = {};
+    std::vector<TextCache*, SmallBlocks<TextCache*>> wellKnownCode_;
 };
 
-// Shorthands: the symbol of a text.
+// Shorthands: the symbol of a text in the table in use.
 inline const Symbol& intern(std::string_view text) {
-    return SymbolTable::instance().intern(text);
+    return SymbolTable::current().intern(text);
 }
