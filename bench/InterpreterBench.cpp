@@ -1,7 +1,9 @@
-// Micro-benchmarks of the interpreter's hot paths: name lookup at depth, member lookup, one step.
+// Micro-benchmarks of the interpreter's hot paths: name lookup at depth, member lookup, one step,
+// and a runtime's whole life.
 #include <benchmark/benchmark.h>
 
 #include "operations/Operations.h"
+#include "orvex/orvex.h"
 #include "vm/object/Heap.h"
 #include "vm/object/StringObject.h"
 #include "vm/runtime/Evaluation.h"
@@ -86,6 +88,19 @@ void lexTokens(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
 }
 BENCHMARK(lexTokens)->Unit(benchmark::kMillisecond);
+
+// What a host pays for a fresh world: a runtime made, a one-statement program run in it, the runtime
+// freed.
+void createRunFree(benchmark::State& state) {
+    static const char text[] = "x <- <1> ;";
+    for (auto _ : state) {
+        orvex_runtime* runtime = orvex_new();
+        orvex_set_output(runtime, [](void*, const char*, size_t) {}, nullptr);
+        orvex_run_text(runtime, text, sizeof text - 1);
+        orvex_free(runtime);
+    }
+}
+BENCHMARK(createRunFree)->Unit(benchmark::kMicrosecond);
 
 void addIntegers(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(applyOperation("String", "<+>", "<12345>", "<1>"));

@@ -19,9 +19,10 @@ Guid newGuid() {
 #include <cstddef>
 
 Guid newGuid() {
-    // The kernel's random source, drawn a page at a time: one system call per 256 identifiers.
-    static unsigned char pool[4096];
-    static std::size_t used = sizeof pool;
+    // The kernel's random source, drawn a page at a time: one system call per 256 identifiers. A
+    // page of each thread's own: runtimes on several threads draw at once.
+    static thread_local unsigned char pool[4096];
+    static thread_local std::size_t used = sizeof pool;
     if (used == sizeof pool) {
         std::size_t filled = 0;
         while (filled < sizeof pool) {

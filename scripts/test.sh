@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Every test: native build, the editor support, the same suite under AddressSanitizer and
-# UndefinedBehaviorSanitizer, a minute of fuzzing per fuzz target, and the Windows builds under Wine.
+# UndefinedBehaviorSanitizer, runtimes on threads under ThreadSanitizer, a minute of fuzzing per fuzz
+# target, and the Windows builds under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -19,6 +20,12 @@ cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DORVEX_SANITIZE=ON
 cmake --build build-sanitize -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-sanitize -j"$jobs" --output-on-failure
+
+echo "==== threads (ThreadSanitizer) ===="
+# Runtimes on several threads at once share nothing: the one test that runs them so, race-checked.
+cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DORVEX_TSAN=ON
+cmake --build build-tsan -j"$jobs" --target api_tests
+TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/api_tests --gtest_filter='Api.RuntimesTakeTurnsAndRunOnThreadsAtOnce'
 
 echo "==== fuzz ===="
 scripts/fuzz.sh

@@ -1,7 +1,7 @@
 #!/bin/bash
-# The Linux packages as a user gets them: builds the .deb and the .tar.gz with CPack, checks the
-# control data, unpacks the .deb into a root of its own and runs the programs from there on the
-# examples it ships. CTest provides CPACK (the program), CPACK_CONFIG, PACKAGE_DIR, VERSION and
+# The Linux packages as a user gets them: builds the .debs and the .tar.gz with CPack, checks the
+# control data, unpacks the .debs into a root of its own, runs the programs from there on the
+# examples they ship, and builds the example host against the library and header they hold. CTest provides CPACK (the program), CPACK_CONFIG, PACKAGE_DIR, VERSION and
 # ORVEX_TOOL (1 when this tree builds orvex). Prints one line per failed check and exits with their
 # count.
 set -u
@@ -20,37 +20,47 @@ rm -rf "$PACKAGE_DIR"
     { cat "$work/cpack.log"; fail "cpack failed"; exit "$failures"; }
 debs=("$PACKAGE_DIR"/*.deb)
 archives=("$PACKAGE_DIR"/*.tar.gz)
-[ ${#debs[@]} = 1 ] && [ -f "${debs[0]}" ] || { fail "want one .deb, got: ${debs[*]}"; exit "$failures"; }
+architecture=$(dpkg --print-architecture)
+# Three packages, split as Debian splits a language's runtime.
+deb=$PACKAGE_DIR/orvex_${VERSION}_${architecture}.deb
+library=$PACKAGE_DIR/liborvex${VERSION%%.*}_${VERSION}_${architecture}.deb
+development=$PACKAGE_DIR/liborvex-dev_${VERSION}_${architecture}.deb
+[ ${#debs[@]} = 3 ] && [ -f "$deb" ] && [ -f "$library" ] && [ -f "$development" ] ||
+    { fail "want orvex, liborvex${VERSION%%.*} and liborvex-dev, got: ${debs[*]}"; exit "$failures"; }
 [ ${#archives[@]} = 1 ] && [ -f "${archives[0]}" ] || fail "want one .tar.gz, got: ${archives[*]}"
-deb=${debs[0]}
 
 # Control data: what apt shows and resolves.
 expect_field() {
     local got
-    got=$(dpkg-deb --field "$deb" "$1")
-    [[ $got == $2 ]] || fail "control field $1 is '$got', want $2"
+    got=$(dpkg-deb --field "$1" "$2")
+    [[ $got == $3 ]] || fail "$(basename "$1"): control field $2 is '$got', want $3"
 }
-architecture=$(dpkg --print-architecture)
-[ "$(basename "$deb")" = "orvex_${VERSION}_${architecture}.deb" ] || fail "package file named $(basename "$deb")"
-expect_field Package orvex
-expect_field Version "$VERSION"
-expect_field Architecture "$architecture"
-expect_field Section interpreters
-expect_field Maintainer '?*<*@*>'
+for package in "${debs[@]}"; do
+    expect_field "$package" Version "$VERSION"
+    expect_field "$package" Architecture "$architecture"
+    expect_field "$package" Maintainer '?*<*@*>'
+    # Every path is root's, and none outside /usr.
+    dpkg-deb --contents "$package" >"$work/contents"
+    awk '$2 != "root/root"' "$work/contents" | grep . && fail "$(basename "$package"): files not owned by root"
+    awk '{ print $6 }' "$work/contents" | grep -v -e '^\./$' -e '^\./usr/' && fail "$(basename "$package"): files outside /usr"
+done
+expect_field "$deb" Package orvex
+expect_field "$deb" Section interpreters
 # The libraries the programs link, found by dpkg-shlibdeps, not a list kept by hand.
-expect_field Depends '*libc6 (>= *libstdc++6 (>= *'
-expect_field Description 'interpreter of Orvex*OrvexVM runs*'
-# Every path is root's, and none outside /usr.
-dpkg-deb --contents "$deb" >"$work/contents"
-awk '$2 != "root/root"' "$work/contents" | grep . && fail "files not owned by root"
-awk '{ print $6 }' "$work/contents" | grep -v -e '^\./$' -e '^\./usr/' && fail "files outside /usr"
-# apt would install it here: its dependencies resolve (a simulation: nothing is installed).
-apt-get install --simulate --no-install-recommends "$deb" >"$work/apt.log" 2>&1 ||
-    fail "apt cannot install the package: $(tail -3 "$work/apt.log")"
+expect_field "$deb" Depends '*libc6 (>= *libstdc++6 (>= *'
+expect_field "$deb" Description 'interpreter of Orvex*OrvexVM runs*'
+expect_field "$library" Section libs
+expect_field "$library" Depends '*libc6 (>= *libstdc++6 (>= *'
+expect_field "$development" Section libdevel
+expect_field "$development" Depends "liborvex${VERSION%%.*} (= $VERSION)"
+dpkg-deb --ctrl-tarfile "$library" | tar -t | grep -qx './shlibs' || fail "the library package has no shlibs file"
+# apt would install them here: their dependencies resolve (a simulation: nothing is installed).
+apt-get install --simulate --no-install-recommends "${debs[@]}" >"$work/apt.log" 2>&1 ||
+    fail "apt cannot install the packages: $(tail -3 "$work/apt.log")"
 
 # Unpacked into a root of its own.
 root=$work/root
-dpkg-deb -x "$deb" "$root"
+for package in "${debs[@]}"; do dpkg-deb -x "$package" "$root"; done
 programs=(OrvexVM)
 [ "$ORVEX_TOOL" = 1 ] && programs+=(orvex)
 for program in "${programs[@]}"; do
@@ -89,8 +99,46 @@ if [ "$ORVEX_TOOL" = 1 ]; then
     "$root/usr/bin/orvex" --version | grep -qF "$VERSION" || fail "orvex --version does not say $VERSION"
 fi
 
+# The runtime library as a host program gets it: only the C API leaves the shared library, and the
+# example host builds from the installed files through pkg-config and through CMake, and runs.
+libdir=$(dirname "$(find "$root/usr" -name liborvex.so.1 | head -1)")
+[ -f "$libdir/liborvex.so" ] && [ -f "$libdir/liborvex.a" ] && [ -f "$libdir/pkgconfig/orvex.pc" ] ||
+    fail "no liborvex.so, liborvex.a or orvex.pc beside liborvex.so.1 in $libdir"
+objdump -p "$libdir/liborvex.so.1" | grep -q 'SONAME *liborvex.so.1$' || fail "liborvex.so.1 has no SONAME liborvex.so.1"
+others=$(nm -D --defined-only "$libdir/liborvex.so.1" | awk '$3 != "" && $3 !~ /^orvex_/ && $3 !~ /^ORVEX_/')
+[ -z "$others" ] || fail "the shared library exports more than the C API: $others"
+host_source=$root/usr/share/doc/orvex/examples/embed
+[ -f "$host_source/host.c" ] || fail "no example host in the -dev package"
+expected=$root/usr/share/doc/orvex/examples/hello.out
+try_host() { # how it was built, the host
+    local output
+    output=$(LD_LIBRARY_PATH=$libdir "$2" "$root/usr/share/doc/orvex/examples/hello.Orvex") ||
+        { fail "the host built $1 exits with $?"; return; }
+    [ "$output" = "$(cat "$expected")" ] || fail "the host built $1 printed '$output'"
+}
+export PKG_CONFIG_PATH=$libdir/pkgconfig
+[ "$(pkg-config --modversion orvex)" = "$VERSION" ] || fail "pkg-config says version $(pkg-config --modversion orvex)"
+if cc "$host_source/host.c" $(pkg-config --cflags --libs orvex) -o "$work/host-pkg-config" 2>"$work/cc.log"; then
+    try_host "with pkg-config" "$work/host-pkg-config"
+else
+    fail "the host does not build with pkg-config: $(cat "$work/cc.log")"
+fi
+if cc "$host_source/host.c" $(pkg-config --cflags orvex) "$libdir/liborvex.a" $(pkg-config --libs-only-l --static orvex | sed 's/-lorvex//') \
+    -o "$work/host-static" 2>"$work/cc.log"; then
+    try_host "statically" "$work/host-static"
+else
+    fail "the host does not link the static library: $(cat "$work/cc.log")"
+fi
+if cmake -S "$host_source" -B "$work/host-cmake" -DCMAKE_PREFIX_PATH="$root/usr" >"$work/cmake.log" 2>&1 &&
+    cmake --build "$work/host-cmake" >>"$work/cmake.log" 2>&1; then
+    try_host "with CMake" "$work/host-cmake/host"
+else
+    fail "the host does not build with CMake: $(tail -5 "$work/cmake.log")"
+fi
+
 # The .tar.gz holds the same files, under a folder of its own and without the /usr prefix.
-dpkg-deb --contents "$deb" | awk '$6 !~ /\/$/ { sub(/^\.\/usr\//, "", $6); print $6 }' | sort >"$work/deb-files"
+for package in "${debs[@]}"; do dpkg-deb --contents "$package"; done |
+    awk '$6 !~ /\/$/ { sub(/^\.\/usr\//, "", $6); print $6 }' | sort >"$work/deb-files"
 tar -tzf "${archives[0]}" | grep -v '/$' | sed 's|^[^/]*/||' | sort >"$work/archive-files"
 diff "$work/deb-files" "$work/archive-files" >"$work/difference" ||
     fail "the .tar.gz and the .deb differ: $(cat "$work/difference")"

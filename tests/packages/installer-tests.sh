@@ -132,6 +132,17 @@ expect_programs_run() {
     if [ "$ORVEX_TOOL" = 1 ]; then
         run_wine "$folder/orvex.exe" --version | grep -qF "$VERSION" || fail "orvex.exe --version does not say $VERSION"
     fi
+    # The example host, built against the installed header and import library, runs with the
+    # installed DLL beside it, as a program that embeds Orvex ships it.
+    mkdir -p "$work/host"
+    if "${MINGW_CXX/g++/gcc}" -Wall -I"$folder/include" "$folder/examples/embed/host.c" -L"$folder/lib" -lorvex \
+        -o "$work/host/host.exe" >"$work/host.log" 2>&1; then
+        cp "$folder/orvex.dll" "$work/host/"
+        run_wine "$work/host/host.exe" "$(windows_path "$folder/examples/hello.Orvex")" | tr -d '\r' |
+            cmp -s - "$folder/examples/hello.out" || fail "the example host printed something else for hello.Orvex"
+    else
+        fail "the example host does not build against the installed files: $(head -20 "$work/host.log")"
+    fi
 }
 
 # Both paths name the same file (the server registers itself by its short name).

@@ -79,8 +79,9 @@ void* SmallAllocator::carveBlock(std::size_t bytes, std::size_t size) {
 // none of them ever given back. Up to a quarter of a megabyte they lie end to end in the chunks.
 void* SmallAllocator::carveForever(std::size_t size) {
     constexpr std::size_t ownBlock = 256 * 1024;
-    if (size >= ownBlock) return current_->allocateLarge(size);
-    return current_->carveBlock((size + granule - 1) / granule * granule, size);
+    SmallAllocator* allocator = Current::get();
+    if (size >= ownBlock) return allocator->allocateLarge(size);
+    return allocator->carveBlock((size + granule - 1) / granule * granule, size);
 }
 
 void* SmallAllocator::takeFreePoisoned(FreeBlock* block, std::size_t index, std::size_t size) {

@@ -19,6 +19,8 @@
 #include <unordered_set>
 #include <utility>
 
+#include "platform/ThreadPointer.h"
+
 // Thrown when a block would take the runtime's memory past its limit. A bad_alloc: whatever ends a
 // run that runs out of memory ends it on the limit too.
 struct MemoryLimitReached : std::bad_alloc {
@@ -36,15 +38,13 @@ class SmallAllocator {
     SmallAllocator& operator=(const SmallAllocator&) = delete;
 
     // The allocator in use on this OS thread; null when no runtime is.
-    static SmallAllocator* current() { return current_; }
+    static SmallAllocator* current() { return Current::get(); }
     // Puts allocator in use on this OS thread and answers the one it replaces.
-    static SmallAllocator* exchangeCurrent(SmallAllocator* allocator) {
-        return std::exchange(current_, allocator);
-    }
+    static SmallAllocator* exchangeCurrent(SmallAllocator* allocator) { return Current::exchange(allocator); }
 
-    static void* allocate(std::size_t size) { return current_->take(size); }
+    static void* allocate(std::size_t size) { return Current::get()->take(size); }
     static void release(void* block, std::size_t size) noexcept {
-        if (block) current_->give(block, size);
+        if (block) Current::get()->give(block, size);
     }
     // Bytes that stay as long as the runtime, laid end to end in the chunks (symbol texts).
     static void* carveForever(std::size_t size);
@@ -55,6 +55,7 @@ class SmallAllocator {
     void setLimit(std::size_t bytes) { limit_ = bytes; }
 
   private:
+    using Current = ThreadPointer<SmallAllocator>;
     // Sizes in steps of eight: a frame of five 24-byte bindings takes 120 bytes, not 128, and no
     // class the pool serves asks for more than eight-byte alignment.
     static constexpr std::size_t granule = 8;
@@ -113,8 +114,6 @@ class SmallAllocator {
     void releaseLarge(void* block, std::size_t size) noexcept;
     // Counts bytes about to be taken from the system against the limit.
     void charge(std::size_t bytes);
-
-    static inline thread_local SmallAllocator* current_ = nullptr;
 
     FreeBlock* free_[classes] = {};
     char* chunk_ = nullptr;

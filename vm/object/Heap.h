@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/ThreadPointer.h"
 #include "vm/memory/SmallAllocator.h"
 
 class Object;
@@ -20,8 +21,8 @@ class Heap {
     Heap& operator=(const Heap&) = delete;
 
     // The heap of the runtime in use on this OS thread.
-    static Heap& current() { return *current_; }
-    static Heap* exchangeCurrent(Heap* heap) { return std::exchange(current_, heap); }
+    static Heap& current() { return *ThreadPointer<Heap>::get(); }
+    static Heap* exchangeCurrent(Heap* heap) { return ThreadPointer<Heap>::exchange(heap); }
 
     // Objects take their memory from the runtime's allocator (Object is a SmallObject).
     template <class T, class... Args> T* make(Args&&... args) { return new T(std::forward<Args>(args)...); }
@@ -37,7 +38,6 @@ class Heap {
     void dropWaiters(const Object* object) { waiters_.erase(object); }
 
   private:
-    static inline thread_local Heap* current_ = nullptr;
     std::unordered_map<const Object*, Waiters, std::hash<const Object*>, std::equal_to<const Object*>,
                        SmallBlocks<std::pair<const Object* const, Waiters>>>
         waiters_;

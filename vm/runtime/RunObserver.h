@@ -9,6 +9,8 @@
 #include <memory>
 #include <string_view>
 
+#include "platform/ThreadPointer.h"
+
 class Code;
 class Evaluation;
 class Parser;
@@ -53,9 +55,8 @@ class RunObserver {
 
 // The observer of the runtime in use on this OS thread (Runtime::setObserver); null when nothing
 // watches.
-inline thread_local RunObserver* currentObserver = nullptr;
 inline RunObserver* runObserver() {
-    return currentObserver;
+    return ThreadPointer<RunObserver>::get();
 }
 
 inline void noteStop(SilentStop reason, std::string_view name = {}, std::string_view other = {},

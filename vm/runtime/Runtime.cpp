@@ -35,13 +35,13 @@ class Busy {
 Runtime::Use::Use(Runtime& runtime)
     : memory_(SmallAllocator::exchangeCurrent(&runtime.memory_)),
       symbols_(SymbolTable::exchangeCurrent(runtime.symbols_)), heap_(Heap::exchangeCurrent(runtime.heap_)),
-      observer_(std::exchange(currentObserver, runtime.observer_)) {}
+      observer_(ThreadPointer<RunObserver>::exchange(runtime.observer_)) {}
 
 Runtime::Use::~Use() {
     SmallAllocator::exchangeCurrent(memory_);
     SymbolTable::exchangeCurrent(symbols_);
     Heap::exchangeCurrent(heap_);
-    currentObserver = observer_;
+    ThreadPointer<RunObserver>::exchange(observer_);
 }
 
 // A part lives in the runtime's memory and is never destroyed: it goes with the memory.

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/ThreadPointer.h"
 #include "vm/memory/SmallAllocator.h"
 
 // What the runtime keeps with a text it has read as code: the symbol table only holds it.
@@ -59,8 +60,10 @@ class SymbolTable {
     SymbolTable& operator=(const SymbolTable&) = delete;
 
     // The table of the runtime in use on this OS thread.
-    static SymbolTable& current() { return *current_; }
-    static SymbolTable* exchangeCurrent(SymbolTable* table) { return std::exchange(current_, table); }
+    static SymbolTable& current() { return *ThreadPointer<SymbolTable>::get(); }
+    static SymbolTable* exchangeCurrent(SymbolTable* table) {
+        return ThreadPointer<SymbolTable>::exchange(table);
+    }
 
     // The symbol of text, made on first use. Symbols live as long as the table.
     const Symbol& intern(std::string_view text);
@@ -77,8 +80,6 @@ class SymbolTable {
     std::size_t slotOf(std::string_view text, std::uint32_t hash) const;
     void rehash();
     void place(const Symbol& symbol, std::uint32_t hash);
-
-    static inline thread_local SymbolTable* current_ = nullptr;
 
     // Open addressing, a power of two in size and at most half full: a lookup is one hash of the
     // text and, nearly always, one comparison. A slot keeps its symbol's hash, so a probe reads
