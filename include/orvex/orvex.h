@@ -79,7 +79,8 @@ ORVEX_API orvex_runtime *orvex_new(void);
    interrupt or the memory), and closes "Orvex.out" if it made it. NULL is ignored. */
 ORVEX_API void orvex_free(orvex_runtime *runtime);
 
-/* What <print> writes goes to output, with user, from now on; NULL goes back to "Orvex.out". Meant
+/* What <print> writes goes to output, with user, from now on; NULL goes back to "Orvex.out". The
+   runtime keeps user as given and never frees it: it must stay valid while the runtime runs. Meant
    to be called before the first run: a runtime that has made "Orvex.out" keeps it open and writes
    there again if output is set back to NULL. */
 ORVEX_API void orvex_set_output(orvex_runtime *runtime, orvex_output_fn output, void *user);
