@@ -7,6 +7,9 @@
 #ifdef __linux__
 #include <sys/mman.h>
 #endif
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 void* allocateLargeBlock(std::size_t bytes) {
 #ifdef _WIN32
@@ -17,6 +20,13 @@ void* allocateLargeBlock(std::size_t bytes) {
     // Only advice: where huge pages are off, the block is ordinary memory.
     if (block) adviseLargePages(block, bytes);
     return block;
+#endif
+}
+
+void keepFreedMemoryForReuse() {
+#ifdef __GLIBC__
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
+    mallopt(M_TRIM_THRESHOLD, 32 << 20);
 #endif
 }
 

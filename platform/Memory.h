@@ -11,6 +11,12 @@ inline constexpr std::size_t largePageSize = std::size_t{2} << 20;
 // page it touches costs a fault. Null when there is no memory. Freed with std::free.
 void* allocateLargeBlock(std::size_t bytes);
 
+// For a program that runs one image and ends (OrvexVM): memory that the C library's heap gets back
+// stays with the process, instead of going back to the system after every large transient text (an
+// operation's answer) only to be faulted in again for the next one. Blocks of a megabyte and more,
+// the runtime's chunks among them, are still mapped and unmapped on their own.
+void keepFreedMemoryForReuse();
+
 // Asks for large pages behind the whole pages of a block already allocated, before it is first
 // written: an image of many megabytes is then faulted in a few large pages at a time. Only advice.
 void adviseLargePages(void* block, std::size_t bytes);

@@ -3,6 +3,7 @@
 #include <initializer_list>
 
 #include "orvex/orvex.h"
+#include "platform/Memory.h"
 
 namespace {
 
@@ -19,6 +20,7 @@ void writeClosingLine() {
 // exception: the run ends there, "Orvex.out" holding what was printed.
 int main(int argc, char** argv) {
     const char* image = argc == 2 ? argv[1] : "image.Orvex";
+    keepFreedMemoryForReuse();
     if (orvex_runtime* runtime = orvex_new()) {
         orvex_run_file(runtime, image);
         orvex_free(runtime);
