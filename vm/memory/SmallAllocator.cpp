@@ -6,7 +6,7 @@
 
 #include "platform/Memory.h"
 
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(ORVEX_ADDRESS_SANITIZER)
 #include <sanitizer/asan_interface.h>
 #define ORVEX_POISON(block, size) ASAN_POISON_MEMORY_REGION(block, size)
 #define ORVEX_UNPOISON(block, size) ASAN_UNPOISON_MEMORY_REGION(block, size)

@@ -21,6 +21,15 @@
 
 #include "platform/ThreadPointer.h"
 
+// AddressSanitizer, as GCC and clang each say it is on.
+#if defined(__SANITIZE_ADDRESS__)
+#define ORVEX_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ORVEX_ADDRESS_SANITIZER 1
+#endif
+#endif
+
 // Thrown when a block would take the runtime's memory past its limit. A bad_alloc: whatever ends a
 // run that runs out of memory ends it on the limit too.
 struct MemoryLimitReached : std::bad_alloc {
@@ -60,7 +69,7 @@ class SmallAllocator {
     // class the pool serves asks for more than eight-byte alignment.
     static constexpr std::size_t granule = 8;
     static constexpr std::size_t classes = largest / granule;
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(ORVEX_ADDRESS_SANITIZER)
     // Under AddressSanitizer a free block and the rest of a chunk are poisoned, and every block is
     // followed by a poisoned zone, so a stale pointer or a read past a block's end is caught in the
     // pool that ships.
