@@ -132,6 +132,12 @@ expect_programs_run() {
     if [ "$ORVEX_TOOL" = 1 ]; then
         run_wine "$folder/orvex.exe" --version | grep -qF "$VERSION" || fail "orvex.exe --version does not say $VERSION"
     fi
+    # The runtime library exports its C API and nothing else.
+    local exports
+    exports=$("${MINGW_CXX%g++*}objdump" -p "$folder/orvex.dll" | sed -n '/Ordinal\/Name Pointer/,/^$/p' |
+        awk '/^[[:space:]]+\[ *[0-9]+\]/ { print $NF }')
+    [ -n "$exports" ] && ! grep -qv '^orvex_' <<<"$exports" ||
+        fail "orvex.dll exports more or less than the C API: $(tr '\n' ' ' <<<"$exports")"
     # The example host, built against the installed header and import library, runs with the
     # installed DLL beside it, as a program that embeds Orvex ships it.
     mkdir -p "$work/host"
