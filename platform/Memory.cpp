@@ -6,6 +6,10 @@
 
 #ifdef __linux__
 #include <sys/mman.h>
+#include <unistd.h>
+#endif
+#ifdef _WIN32
+#include <windows.h>
 #endif
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -20,6 +24,19 @@ void* allocateLargeBlock(std::size_t bytes) {
     // Only advice: where huge pages are off, the block is ordinary memory.
     if (block) adviseLargePages(block, bytes);
     return block;
+#endif
+}
+
+std::size_t physicalMemory() {
+#if defined(_WIN32)
+    MEMORYSTATUSEX status{};
+    status.dwLength = sizeof status;
+    return GlobalMemoryStatusEx(&status) ? static_cast<std::size_t>(status.ullTotalPhys) : 0;
+#elif defined(__linux__)
+    const long pages = sysconf(_SC_PHYS_PAGES), size = sysconf(_SC_PAGE_SIZE);
+    return pages > 0 && size > 0 ? static_cast<std::size_t>(pages) * static_cast<std::size_t>(size) : 0;
+#else
+    return 0;
 #endif
 }
 

@@ -11,6 +11,9 @@ inline constexpr std::size_t largePageSize = std::size_t{2} << 20;
 // page it touches costs a fault. Null when there is no memory. Freed with std::free.
 void* allocateLargeBlock(std::size_t bytes);
 
+// The machine's memory in bytes; 0 when the system does not say.
+std::size_t physicalMemory();
+
 // For a program that runs one image and ends (OrvexVM): memory that the C library's heap gets back
 // stays with the process, instead of going back to the system after every large transient text (an
 // operation's answer) only to be faulted in again for the next one. Blocks of a megabyte and more,

@@ -18,6 +18,7 @@ class TracedStatement : public Statement {
         tracer_.executing(*thread_->pool()->currentEvaluation(), *this);
         inner_->setThread(thread_);
         inner_->execute();
+        tracer_.executed(*this);
     }
     const Code& code() const { return code_; }
     std::size_t begin() const { return begin_; }
@@ -36,6 +37,27 @@ constexpr std::size_t shownStatement = 100;
 
 bool isBlank(char ch) {
     return ch == ' ' || ch == '\t' || ch == '\n';
+}
+
+// A nesting this deep is a recursion that does not end, not a program that needs the memory.
+constexpr std::size_t deepNesting = 10000;
+
+// 24117248 as "24,117,248".
+std::string groupedDigits(std::size_t n) {
+    std::string digits = std::to_string(n);
+    for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
+    return digits;
+}
+
+// As a person writes a memory size: "12 GB", "256 MB", "1.5 GB".
+std::string byteCount(std::size_t bytes) {
+    constexpr std::size_t mb = std::size_t{1} << 20, gb = std::size_t{1} << 30;
+    char text[32];
+    if (bytes >= gb)
+        std::snprintf(text, sizeof text, bytes % gb == 0 ? "%.0f GB" : "%.1f GB", double(bytes) / double(gb));
+    else
+        std::snprintf(text, sizeof text, "%.0f MB", double(bytes) / double(mb));
+    return text;
 }
 
 } // namespace
@@ -93,10 +115,17 @@ std::string Tracer::location(const Code& code, std::size_t offset) {
 std::string Tracer::label(const Evaluation& evaluation) {
     Family family;
     if (const Evaluation* parent = evaluation.parent()) {
-        // Its parent executed the statement that started it, so the parent's family is known.
-        family = families_[parent];
-        ++family.depth;
-        families_[&evaluation] = family;
+        if (auto known = families_.find(parent); known != families_.end()) {
+            // Its parent executed the statement that started it: known when every statement is told.
+            family = known->second;
+            ++family.depth;
+        } else {
+            // Only stops are told: the chain is walked up to its root, once per stop.
+            const Evaluation* root = parent;
+            for (family.depth = 1; root->parent(); root = root->parent()) ++family.depth;
+            if (auto found = families_.find(root); found != families_.end()) family.async = found->second.async;
+        }
+        if (!options_.stopsOnly) families_[&evaluation] = family;
     } else if (auto found = families_.find(&evaluation); found != families_.end()) {
         family = found->second;
     }
@@ -108,26 +137,59 @@ void Tracer::added(const Evaluation& evaluation) {
     families_[&evaluation] = Family{++asyncCount_, 0};
 }
 
+// Where and what the statement is, worked out when a line needs them: a run that only reports its
+// stops pays nothing more per statement than this.
 void Tracer::executing(const Evaluation& evaluation, const TracedStatement& statement) {
     ++executed_;
-    // The thread waits since the statement before this one: an <enter>.
-    if (statement.thread()->waiting() && !waiting_) enteredAt_ = currentWhere_ + ": " + currentText_;
-    waiting_ = statement.thread()->waiting();
-    currentWhere_ = location(statement.code(), statement.begin());
-    currentWho_ = label(evaluation);
-    currentText_ = shown(statement.written(), shownStatement);
-    if (!options_.stopsOnly)
+    current_ = &statement;
+    currentEvaluation_ = &evaluation;
+    described_ = false;
+    if (!options_.stopsOnly) {
+        describeCurrent();
         std::fprintf(out_, "%s: %s: %s\n", currentWhere_.c_str(), currentWho_.c_str(), currentText_.c_str());
+    }
+}
+
+// The thread waits since this statement: an <enter>, named while its code is still there.
+void Tracer::executed(const TracedStatement& statement) {
+    const bool waiting = statement.thread()->waiting();
+    if (waiting && !waiting_) {
+        describeCurrent();
+        enteredAt_ = currentWhere_ + ": " + currentText_;
+    }
+    waiting_ = waiting;
+}
+
+void Tracer::describeCurrent() {
+    if (described_ || !current_) return;
+    currentWhere_ = location(current_->code(), current_->begin());
+    currentWho_ = label(*currentEvaluation_);
+    currentText_ = shown(current_->written(), shownStatement);
+    described_ = true;
 }
 
 void Tracer::stopLine(const std::string& where, const std::string& who, const std::string& reason) {
-    std::fprintf(out_, "%s: %s: stop: %s\n", where.c_str(), who.c_str(), reason.c_str());
+    ++stops_;
+    if (options_.quiet) return;
+    if (options_.runForm)
+        std::fprintf(out_, "%s: stop: %s\n", where.c_str(), reason.c_str());
+    else
+        std::fprintf(out_, "%s: %s: stop: %s\n", where.c_str(), who.c_str(), reason.c_str());
 }
 
 void Tracer::stopped(const StopDetail& detail) {
+    describeCurrent();
     std::string reason = describe(detail);
     if (options_.stopsOnly) reason += " (in: " + currentText_ + ")";
     stopLine(currentWhere_, currentWho_, reason);
+}
+
+void Tracer::memoryLimit(std::size_t limit, std::size_t depth) {
+    describeCurrent();
+    std::string reason = "the memory limit (" + byteCount(limit) + ") was reached";
+    if (depth >= deepNesting)
+        reason += " " + groupedDigits(depth) + " calls deep; the call that keeps nesting starts here";
+    stopLine(current_ ? currentWhere_ : fileName_, currentWho_, reason);
 }
 
 void Tracer::finished(const Evaluation& evaluation, const Code& code) {
@@ -140,7 +202,6 @@ void Tracer::finished(const Evaluation& evaluation, const Code& code) {
 
 void Tracer::afterRun(const ThreadPool& pool) {
     if (!pool.thread()->waiting()) return;
-    if (!waiting_) enteredAt_ = currentWhere_ + ": " + currentText_;
     for (const Evaluation* evaluation : pool.evaluations()) {
         if (evaluation->finished()) continue;
         std::string where = evaluation->code() ? location(*evaluation->code(), 0) : fileName_;

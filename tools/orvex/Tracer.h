@@ -2,6 +2,7 @@
 // where a statement or an evaluation stops without a word.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -17,6 +18,8 @@ class TracedStatement;
 
 struct TraceOptions {
     bool stopsOnly = false;
+    bool runForm = false; // a stop as FILE:LINE: stop: REASON (orvex run)
+    bool quiet = false;   // stops counted, not written
     std::uint64_t limit = 0; // statements; 0: no limit
 };
 
@@ -36,6 +39,11 @@ class Tracer : public RunObserver {
     void stopped(const StopDetail& detail) override;
 
     void executing(const Evaluation& evaluation, const TracedStatement& statement);
+    void executed(const TracedStatement& statement);
+    // The run ended on its memory limit, depth calls deep, in the statement last begun.
+    void memoryLimit(std::size_t limit, std::size_t depth);
+    // The stops told so far.
+    std::uint64_t stops() const { return stops_; }
     // Once the scheduler has stopped: the evaluations that the waiting thread holds back.
     void afterRun(const ThreadPool& pool);
 
@@ -53,6 +61,7 @@ class Tracer : public RunObserver {
     std::string label(const Evaluation& evaluation);
     void stopLine(const std::string& where, const std::string& who, const std::string& reason);
     std::string describe(const StopDetail& detail) const;
+    void describeCurrent();
 
     std::string fileName_;
     std::FILE* out_;
@@ -68,6 +77,10 @@ class Tracer : public RunObserver {
     std::unordered_map<const Evaluation*, Family> families_;
     int asyncCount_ = 0;
     std::uint64_t executed_ = 0;
+    std::uint64_t stops_ = 0;
+    const TracedStatement* current_ = nullptr; // the statement under way, or the last one begun
+    const Evaluation* currentEvaluation_ = nullptr;
+    bool described_ = false;
     // The statement executing, for the stops it meets.
     std::string currentWhere_, currentWho_, currentText_;
     // The statement after which the thread was found waiting.

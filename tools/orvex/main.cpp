@@ -1,4 +1,6 @@
-// orvex: the companion of OrvexVM that says why a program printed nothing.
+// orvex: the companion of OrvexVM: runs a program where a programmer looks, and says why a program
+// printed nothing.
+//   orvex run FILE | -e TEXT | -                 runs it: output on standard output, stops on standard error
 //   orvex check FILE...                          where reading stops, and why
 //   orvex trace FILE [-o TRACE] [--stops] [--limit N]   runs it, saying what runs and what stops
 #include <cerrno>
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "tools/orvex/Checker.h"
+#include "tools/orvex/Run.h"
 #include "tools/orvex/Tracer.h"
 #include "vm/runtime/ImageFile.h"
 #include "vm/runtime/Evaluation.h"
@@ -24,12 +27,22 @@ constexpr int hasErrors = 1;
 constexpr int unreadable = 2; // a file that cannot be read, or a command line that makes no sense
 
 const char* const usage =
-    "usage: orvex check FILE...\n"
+    "usage: orvex run [-o OUTPUT] [--quiet] [--max-statements N] [--max-memory SIZE] FILE | -e TEXT | -\n"
+    "       orvex check FILE...\n"
     "       orvex trace FILE [-o TRACE] [--stops] [--limit N]\n"
     "       orvex --help | --version\n";
 
 const char* const help =
-    "orvex: why an Orvex program printed nothing.\n"
+    "orvex: runs Orvex programs, and says why one printed nothing.\n"
+    "\n"
+    "orvex run [-o OUTPUT] [--quiet] [--max-statements N] [--max-memory SIZE] FILE | -e TEXT | -\n"
+    "    Runs the image in FILE, the program TEXT, or standard input, as OrvexVM runs it, but what\n"
+    "    it prints goes to standard output as it is printed (to OUTPUT with -o), and each statement\n"
+    "    that stops without a word is named on standard error, FILE:LINE: stop: REASON (--quiet\n"
+    "    leaves them out). --max-statements ends the run after N statements; --max-memory after\n"
+    "    SIZE bytes (512M, 4G), half of the machine's memory unless given, so that a runaway program\n"
+    "    ends with a message. Exit status: 0 ran with no stop, 1 some statement stopped, 2 the input\n"
+    "    cannot be read, 3 a limit was reached.\n"
     "\n"
     "orvex check FILE...\n"
     "    Reads each image as OrvexVM would and runs nothing. Writes to standard error one line per\n"
@@ -47,7 +60,8 @@ const char* const help =
     "        WHERE: EVALUATION: stop: REASON\n"
     "    WHERE is FILE:LINE, also for code written as a bracketed name in the image, or the first\n"
     "    bytes of a text made while running. EVALUATION is main, async N (the Nth asynchronous\n"
-    "    evaluation), with +D for a synchronous child D calls deep. Comments are not shown.\n"
+    "    evaluation), with +D for a synchronous child D calls deep. Comments are statements too,\n"
+    "    and shown. The run has the memory limit of orvex run.\n"
     "    --stops   only the stops, each with its statement\n"
     "    --limit N end the run after N statements (a program that never ends can be traced)\n";
 
@@ -88,7 +102,7 @@ int traceFile(const std::string& file, const char* traceName, TraceOptions optio
         Runtime runtime;
         Runtime::Use use(runtime); // the tracer reads the image with the runtime's parser too
         runtime.setObserver(&tracer);
-        runtime.setLimits(options.limit, 0);
+        runtime.setLimits(options.limit, defaultMemoryLimit());
         // The image is read after "Orvex.out" is made, as OrvexVM reads it.
         runtime.openOutput();
         std::string image;
@@ -103,20 +117,13 @@ int traceFile(const std::string& file, const char* traceName, TraceOptions optio
                              static_cast<unsigned long long>(options.limit));
             else if (status == Runtime::Status::Finished)
                 tracer.afterRun(runtime.pool());
+            else
+                tracer.memoryLimit(defaultMemoryLimit(), runtime.pool().thread()->depth() - 1);
         }
     }
     writeClosingLine();
     if (out != stderr) std::fclose(out);
     return read ? clean : unreadable;
-}
-
-bool parseCount(const char* text, std::uint64_t& count) {
-    char* end = nullptr;
-    errno = 0;
-    const unsigned long long value = std::strtoull(text, &end, 10);
-    if (errno || end == text || *end || text[0] == '-' || value == 0) return false;
-    count = value;
-    return true;
 }
 
 int trace(int argc, char** argv) {
@@ -162,6 +169,7 @@ int main(int argc, char** argv) {
     }
     if (command == "check" && argc > 2) return checkFiles(std::vector<std::string>(argv + 2, argv + argc));
     if (command == "trace") return trace(argc, argv);
+    if (command == "run") return runCommand(argc - 2, argv + 2);
     std::fputs(usage, stderr);
     return unreadable;
 }
