@@ -43,6 +43,9 @@ for package in "${debs[@]}"; do
     dpkg-deb --contents "$package" >"$work/contents"
     awk '$2 != "root/root"' "$work/contents" | grep . && fail "$(basename "$package"): files not owned by root"
     awk '{ print $6 }' "$work/contents" | grep -v -e '^\./$' -e '^\./usr/' && fail "$(basename "$package"): files outside /usr"
+    # The licence, where Debian looks for it.
+    grep -q "usr/share/doc/$(dpkg-deb --field "$package" Package)/copyright$" "$work/contents" ||
+        fail "$(basename "$package"): no copyright file"
 done
 expect_field "$deb" Package orvex
 expect_field "$deb" Section interpreters
@@ -66,13 +69,13 @@ programs=(OrvexVM)
 for program in "${programs[@]}"; do
     [ -x "$root/usr/bin/$program" ] || fail "no executable usr/bin/$program"
     # The man page: found where man looks, rendered by groff without a warning, with the version.
-    page=$root/usr/share/man/man1/$program.1
+    page=$root/usr/share/man/man1/$program.1.gz
     if [ -f "$page" ]; then
-        warnings=$(groff -man -ww -z -Tutf8 "$page" 2>&1)
+        warnings=$(zcat "$page" | groff -man -ww -z -Tutf8 2>&1)
         [ -z "$warnings" ] || fail "man page of $program: $warnings"
-        grep -q "^\.TH $program 1 .*$VERSION" "$page" || fail "man page of $program lacks its name or version $VERSION"
+        zcat "$page" | grep -q "^\.TH $program 1 .*$VERSION" || fail "man page of $program lacks its name or version $VERSION"
     else
-        fail "no man page usr/share/man/man1/$program.1"
+        fail "no man page usr/share/man/man1/$program.1.gz"
     fi
 done
 for file in usr/share/doc/orvex/guide.md usr/share/doc/orvex/README.md \
