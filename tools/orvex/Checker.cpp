@@ -19,7 +19,8 @@ class Checker {
     explicit Checker(std::string image) : source_(std::move(image)) {}
 
     std::vector<Diagnostic> run() {
-        source_.forEachCode([this](const CodeText& code, const TextReading& reading) { check(code, reading); });
+        source_.forEachCode(
+            [this](const CodeText& code, const TextReading& reading) { check(code, reading); });
         std::stable_sort(diagnostics_.begin(), diagnostics_.end(),
                          [](const Diagnostic& a, const Diagnostic& b) { return a.offset < b.offset; });
         return diagnostics_;
@@ -32,17 +33,33 @@ class Checker {
         for (std::size_t at : reading.skipped)
             add(code, at, false, skippedCharacter(code.text, at) + " starts no token and is skipped");
         if (losesNothing(code.text, reading)) return;
+        // A statement without its ';' at the end of a line: pointed at where the ';' belongs, and lost
+        // with the lines after it.
+        const std::size_t unfinished = missingSemicolon(code.text, reading);
+        if (unfinished != std::string::npos) {
+            std::string lost = "this code text stops here, and the rest of it never runs";
+            if (isImage) {
+                const std::size_t lines = source_.linesAfter(code.imageOffset(unfinished));
+                lost = lines == 0   ? "so it never runs"
+                       : lines == 1 ? "so it and the line after it never run"
+                                    : "so it and the " + std::to_string(lines) + " lines after it never run";
+            }
+            add(code, unfinished, isImage,
+                std::string("this statement has no ';' at its end") + (isImage ? ", " : ": ") + lost);
+            return;
+        }
         std::string lost = "this code text stops here, and the rest of it never runs";
         if (isImage) {
             const std::size_t lines = source_.linesAfter(code.imageOffset(reading.at));
-            const bool restOfLine = code.text.find_first_not_of(" \t", reading.at + 1) < code.text.find('\n', reading.at);
+            const bool restOfLine =
+                code.text.find_first_not_of(" \t", reading.at + 1) < code.text.find('\n', reading.at);
             lost = lines == 0   ? (restOfLine ? "the program stops here, and the rest of its line never runs"
                                               : "the program stops here")
                    : lines == 1 ? "the program stops here, and the line after it never runs"
                                 : "the program stops here, and the " + std::to_string(lines) +
                                       " lines after it never run";
         }
-        add(code, reading.at, isImage, stopReason(code.text, reading) + ": " + lost);
+        add(code, reading.at, isImage, stopReason(code, reading) + ": " + lost);
     }
 
     void add(const CodeText& code, std::size_t at, bool error, std::string message) {

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "vm/symbols/Names.h"
 #include "vm/statements/Statement.h"
+#include "vm/symbols/Names.h"
 #include "vm/text/Lexer.h"
 #include "vm/text/Parser.h"
 
@@ -14,13 +14,20 @@ std::size_t CodeText::imageOffset(std::size_t offset) const {
     // is spent on it anyway.
     for (const CodeText* text = this; text->outer; text = text->outer) {
         const auto& escapes = text->escapes;
-        auto after = std::upper_bound(escapes.begin(), escapes.end(), std::make_pair(offset, std::size_t(-1)));
+        auto after =
+            std::upper_bound(escapes.begin(), escapes.end(), std::make_pair(offset, std::size_t(-1)));
         if (after == escapes.begin())
             offset = text->start + offset;
         else
             offset = std::prev(after)->second + (offset - std::prev(after)->first);
     }
     return offset;
+}
+
+std::size_t CodeText::outerOffset(std::size_t offset) const {
+    auto after = std::upper_bound(escapes.begin(), escapes.end(), std::make_pair(offset, std::size_t(-1)));
+    return after == escapes.begin() ? start + offset
+                                    : std::prev(after)->second + (offset - std::prev(after)->first);
 }
 
 void readStop(const Parser& parser, std::string_view text, TextReading& reading) {
@@ -59,6 +66,8 @@ void readTokens(std::string_view text, TextReading& reading) {
             return;
         } else if (token == Token::Semicolon) {
             reading.hasSemicolon = true;
+        } else if (token == Token::Identifier) {
+            reading.identifiers.emplace_back(lexer.getText());
         } else if (token == Token::BracketedName && start < reading.at) {
             reading.names.push_back({start, lexer.tokenEnd(), lexer.takeText()});
         }
@@ -164,7 +173,8 @@ std::string describeToken(Token token, std::string_view text) {
     case Token::BracketedName:
         return "the bracketed name '" + shown(text, 40) + "'";
     case Token::Number:
-        return "the number '" + shown(text, 40) + "' (a number is written in brackets: <" + shown(text, 40) + ">)";
+        return "the number '" + shown(text, 40) + "' (a number is written in brackets: <" + shown(text, 40) +
+               ">)";
     case Token::Comment:
         return "a comment";
     case Token::LeftArrow:
@@ -177,9 +187,9 @@ std::string describeToken(Token token, std::string_view text) {
         break;
     }
     static constexpr std::pair<Token, char> single[] = {
-        {Token::Semicolon, ';'}, {Token::Dot, '.'},     {Token::Comma, ','}, {Token::Colon, ':'},
+        {Token::Semicolon, ';'}, {Token::Dot, '.'},        {Token::Comma, ','},   {Token::Colon, ':'},
         {Token::OpenParen, '('}, {Token::CloseParen, ')'}, {Token::Greater, '>'}, {Token::Plus, '+'},
-        {Token::Star, '*'},      {Token::Minus, '-'},   {Token::Slash, '/'}, {Token::Percent, '%'},
+        {Token::Star, '*'},      {Token::Minus, '-'},      {Token::Slash, '/'},   {Token::Percent, '%'},
         {Token::Backslash, '\\'}};
     for (const auto& [code, ch] : single)
         if (code == token) return std::string("'") + ch + "'";
@@ -215,14 +225,32 @@ std::string skippedCharacter(std::string_view text, std::size_t at) {
 
 // What the reader meets where a text stops.
 std::string stopReason(std::string_view text, const TextReading& reading) {
+    // Editors on Windows save with a byte-order mark, or as UTF-16: nothing of such a file is read.
+    if (reading.readAgain && reading.found == Token::End && reading.at == 0) {
+        if (text.substr(0, 3) == "\xEF\xBB\xBF")
+            return "the text starts with a UTF-8 byte-order mark (the bytes EF BB BF), which starts no "
+                   "token, so "
+                   "nothing of it is read; save the file as UTF-8 without a byte-order mark";
+        if (text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF")
+            return "the text is UTF-16 (it starts with a byte-order mark, the bytes " +
+                   shown(text.substr(0, 2), 8) +
+                   "), whose bytes start no token, so nothing of it is read; "
+                   "save the file as UTF-8";
+    }
+    if (reading.readAgain && reading.at < text.size() && text[reading.at] == '\0')
+        return "a zero byte starts no token: the text looks like UTF-16, two bytes a character; save the "
+               "file as "
+               "UTF-8";
     if (reading.unfinished)
-        return text[reading.at] == '\\' ? "this comment is never closed (a backslash and a star close it)"
-                                         : "this bracketed name is never closed (each '<' in it needs its own '>')";
+        return text[reading.at] == '\\'
+                   ? "this comment is never closed (a backslash and a star close it)"
+                   : "this bracketed name is never closed (each '<' in it needs its own '>')";
     std::string reason;
     if (reading.readAgain) {
         reason = skippedCharacter(text, reading.at) + " starts no token";
         if (reading.found == Token::End) return reason + " and comes before any token";
-        reason += ", so " + describeToken(reading.found, reading.foundText) + " before it is read again, and ";
+        reason +=
+            ", so " + describeToken(reading.found, reading.foundText) + " before it is read again, and ";
     }
     if (reading.found == Token::Semicolon && reading.expected & tokenBit(Token::Comment))
         return reason + "a lone ';' ends the text";
@@ -231,6 +259,68 @@ std::string stopReason(std::string_view text, const TextReading& reading) {
     return reason + " where the statement needs " + describeExpected(reading.expected);
 }
 
+std::string stopReason(const CodeText& code, const TextReading& reading) {
+    std::string reason = stopReason(code.text, reading);
+    // A backslash and a star inside a bracketed name are an escape, dropped: the comment's words are
+    // read as statements.
+    if (code.outer && !reading.cleanEnd()) {
+        const std::string_view outer = code.outer->text;
+        const std::size_t end = std::min(code.outerOffset(reading.at), outer.size());
+        if (end > code.start &&
+            outer.substr(code.start, end - code.start).find("\\*") != std::string_view::npos)
+            reason +=
+                " (a comment cannot stand inside a code text: its '\\*' is dropped there, and its words are "
+                "read as statements)";
+    }
+    return reason;
+}
+
+std::size_t missingSemicolon(std::string_view text, const TextReading& reading) {
+    if (reading.found == Token::End || reading.readAgain || !(reading.expected & tokenBit(Token::Semicolon)))
+        return std::string_view::npos;
+    std::size_t end = reading.at;
+    while (end > 0 && (text[end - 1] == ' ' || text[end - 1] == '\t' || text[end - 1] == '\n'))
+        --end;
+    return text.substr(end, reading.at - end).find('\n') == std::string_view::npos ? std::string_view::npos
+                                                                                   : end;
+}
+
+namespace {
+// Edits (insert, delete, replace, swap two neighbours) from a to b.
+std::size_t editDistance(std::string_view a, std::string_view b) {
+    std::vector<std::size_t> previous(b.size() + 1), before(b.size() + 1), row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j)
+        previous[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            row[j] = std::min({previous[j] + 1, row[j - 1] + 1, previous[j - 1] + (a[i - 1] != b[j - 1])});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+                row[j] = std::min(row[j], before[j - 2] + 1);
+        }
+        before.swap(previous);
+        previous.swap(row);
+    }
+    return previous[b.size()];
+}
+} // namespace
+
+// Short names are too alike to guess between: a name of four letters or more, a slip of one edit in
+// four letters.
+std::string closestName(std::string_view name, const std::vector<std::string>& names) {
+    if (name.size() < 4) return {};
+    const std::size_t most = name.size() / 4;
+    std::string best;
+    std::size_t bestDistance = most + 1;
+    for (const std::string& candidate : names) {
+        if (candidate == name || candidate.size() + most < name.size() ||
+            name.size() + most < candidate.size())
+            continue;
+        const std::size_t distance = editDistance(name, candidate);
+        if (distance < bestDistance) bestDistance = distance, best = candidate;
+    }
+    return best;
+}
 
 bool losesNothing(std::string_view text, const TextReading& reading) {
     if (reading.cleanEnd()) return true;

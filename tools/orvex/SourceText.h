@@ -21,26 +21,27 @@ struct Place {
 
 // One text read as code: the image, or the inside of a bracketed name written in another text.
 struct CodeText {
-    std::string text;                 // the bytes read, escapes read (the image's line ends made LF)
-    const CodeText* outer = nullptr;  // the text the name is written in; none for the image
-    std::size_t start = 0;            // where the name's first inner byte stands in outer
-    int depth = 0;                    // 0 for the image
+    std::string text;                // the bytes read, escapes read (the image's line ends made LF)
+    const CodeText* outer = nullptr; // the text the name is written in; none for the image
+    std::size_t start = 0;           // where the name's first inner byte stands in outer
+    int depth = 0;                   // 0 for the image
     // At each escape: the offset in text after it, and where that byte stands in outer.
     std::vector<std::pair<std::size_t, std::size_t>> escapes;
 
-    // Where byte offset of this text stands in the image.
+    // Where byte offset of this text stands in the image, and in the text it is written in.
     std::size_t imageOffset(std::size_t offset) const;
+    std::size_t outerOffset(std::size_t offset) const;
 };
 
 // How far an evaluation reads a text, and what stops it.
 struct TextReading {
     std::size_t statements = 0;
-    Token found = Token::End;   // the token that makes no statement
-    std::size_t at = 0;         // where it starts; the text's size at a clean end
-    bool readAgain = false;     // found is the token before a character that starts no token
-    bool unfinished = false;    // the text ends inside a comment or a bracketed name
-    TokenSet expected = 0;      // what a statement could have had there
-    std::string foundText;      // of a name or number found
+    Token found = Token::End; // the token that makes no statement
+    std::size_t at = 0;       // where it starts; the text's size at a clean end
+    bool readAgain = false;   // found is the token before a character that starts no token
+    bool unfinished = false;  // the text ends inside a comment or a bracketed name
+    TokenSet expected = 0;    // what a statement could have had there
+    std::string foundText;    // of a name or number found
     // Characters that start no token, before the stop; bracketed names read before it.
     std::vector<std::size_t> skipped;
     struct Name {
@@ -48,7 +49,8 @@ struct TextReading {
         std::string text;
     };
     std::vector<Name> names;
-    bool hasSemicolon = false; // anywhere in the text, as a token of its own
+    bool hasSemicolon = false;            // anywhere in the text, as a token of its own
+    std::vector<std::string> identifiers; // every identifier written in the text
 
     // The text's end, where a statement could have begun.
     bool cleanEnd() const {
@@ -64,6 +66,13 @@ void readStop(const Parser& parser, std::string_view text, TextReading& reading)
 // Why a text stops being read, in words; and whether stopping there loses nothing (the end, or
 // a lone ';' with nothing after it).
 std::string stopReason(std::string_view text, const TextReading& reading);
+// The same for a text read as code, with what its source tells: a comment written inside it.
+std::string stopReason(const CodeText& code, const TextReading& reading);
+// Where a statement that lacks its ';' ends, when the token found instead stands on a later line
+// (so the place to point at is the end of the statement, not the next line); npos otherwise.
+std::size_t missingSemicolon(std::string_view text, const TextReading& reading);
+// The name among names closest to name, when one is close enough to be a slip of the keyboard.
+std::string closestName(std::string_view name, const std::vector<std::string>& names);
 bool losesNothing(std::string_view text, const TextReading& reading);
 std::string skippedCharacter(std::string_view text, std::size_t at);
 
@@ -80,8 +89,7 @@ class SourceText {
     // Every text read as code, the image first, each one before the texts written in it, each
     // with its reading. Code nested deeper than maxDepth is left unread.
     static constexpr int maxDepth = 16;
-    template <typename Visit>
-    void forEachCode(Visit visit) {
+    template <typename Visit> void forEachCode(Visit visit) {
         for (std::size_t i = 0; i < texts_.size(); ++i) {
             TextReading reading = readText(texts_[i].text);
             // A name with a ';' inside nested brackets only is a plain string after all.

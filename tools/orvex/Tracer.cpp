@@ -1,6 +1,8 @@
 // The tracer: a line per statement executed and a line per silent stop.
 #include "tools/orvex/Tracer.h"
 
+#include <algorithm>
+
 #include "vm/runtime/Code.h"
 #include "vm/runtime/Evaluation.h"
 #include "vm/runtime/Thread.h"
@@ -45,7 +47,8 @@ constexpr std::size_t deepNesting = 10000;
 // 24117248 as "24,117,248".
 std::string groupedDigits(std::size_t n) {
     std::string digits = std::to_string(n);
-    for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
+    for (std::size_t at = digits.size(); at > 3; at -= 3)
+        digits.insert(at - 3, ",");
     return digits;
 }
 
@@ -67,13 +70,18 @@ Tracer::Tracer(std::string fileName, std::FILE* out, TraceOptions options)
 
 const SourceText& Tracer::useImage(std::string image) {
     source_ = std::make_unique<SourceText>(std::move(image));
-    // Every code text written in the image, so that each one's statements can be placed there.
-    source_->forEachCode([](const CodeText&, const TextReading&) {});
+    // Every code text written in the image, so that each one's statements can be placed there, and
+    // every name written in them, for a name bound nowhere to be told the one it resembles.
+    source_->forEachCode([this](const CodeText&, const TextReading& reading) {
+        names_.insert(names_.end(), reading.identifiers.begin(), reading.identifiers.end());
+    });
+    std::sort(names_.begin(), names_.end());
+    names_.erase(std::unique(names_.begin(), names_.end()), names_.end());
     return *source_;
 }
 
-std::unique_ptr<Statement> Tracer::read(const Code& code, const Parser& parser, std::unique_ptr<Statement> statement,
-                                        std::size_t begin) {
+std::unique_ptr<Statement> Tracer::read(const Code& code, const Parser& parser,
+                                        std::unique_ptr<Statement> statement, std::size_t begin) {
     if (!statement) {
         TextReading ending;
         readStop(parser, code.text(), ending);
@@ -96,7 +104,8 @@ const Tracer::Origin& Tracer::origin(const Code& code) {
     known.data = text.data();
     known.size = text.size();
     const std::string_view image = runImage_;
-    if (!image.empty() && text.data() >= image.data() && text.data() + text.size() <= image.data() + image.size())
+    if (!image.empty() && text.data() >= image.data() &&
+        text.data() + text.size() <= image.data() + image.size())
         known.imageBase = static_cast<std::size_t>(text.data() - image.data());
     else if (const CodeText* written = source_ ? source_->find(text) : nullptr)
         known.written = written;
@@ -122,8 +131,10 @@ std::string Tracer::label(const Evaluation& evaluation) {
         } else {
             // Only stops are told: the chain is walked up to its root, once per stop.
             const Evaluation* root = parent;
-            for (family.depth = 1; root->parent(); root = root->parent()) ++family.depth;
-            if (auto found = families_.find(root); found != families_.end()) family.async = found->second.async;
+            for (family.depth = 1; root->parent(); root = root->parent())
+                ++family.depth;
+            if (auto found = families_.find(root); found != families_.end())
+                family.async = found->second.async;
         }
         if (!options_.stopsOnly) families_[&evaluation] = family;
     } else if (auto found = families_.find(&evaluation); found != families_.end()) {
@@ -196,8 +207,14 @@ void Tracer::finished(const Evaluation& evaluation, const Code& code) {
     auto ending = endings_.find(&code);
     if (ending == endings_.end() || losesNothing(code.text(), ending->second)) return;
     const TextReading& reading = ending->second;
-    stopLine(location(code, reading.at), label(evaluation),
-             stopReason(code.text(), reading) + ": the rest of this text is never read");
+    const Origin& from = origin(code);
+    std::string reason = from.written ? stopReason(*from.written, reading) : stopReason(code.text(), reading);
+    std::size_t at = reading.at;
+    if (const std::size_t end = missingSemicolon(code.text(), reading); end != std::string_view::npos) {
+        at = end;
+        reason = "this statement has no ';' at its end";
+    }
+    stopLine(location(code, at), label(evaluation), reason + ": the rest of this text is never read");
 }
 
 void Tracer::afterRun(const ThreadPool& pool) {
@@ -206,7 +223,8 @@ void Tracer::afterRun(const ThreadPool& pool) {
         if (evaluation->finished()) continue;
         std::string where = evaluation->code() ? location(*evaluation->code(), 0) : fileName_;
         stopLine(where, label(*evaluation),
-                 "never runs on: the thread waits since an <enter> that no <exit> ended (" + enteredAt_ + ")");
+                 "never runs on: the thread waits since an <enter> that no <exit> ended (" + enteredAt_ +
+                     ")");
     }
 }
 
@@ -214,8 +232,11 @@ std::string Tracer::describe(const StopDetail& detail) const {
     const std::string name(shown(detail.name, 40));
     const std::string other(shown(detail.other, 40));
     switch (detail.reason) {
-    case SilentStop::Unbound:
-        return "the name '" + name + "' is bound nowhere, and is no bracketed name";
+    case SilentStop::Unbound: {
+        std::string reason = "the name '" + name + "' is bound nowhere, and is no bracketed name";
+        const std::string close = closestName(detail.name, names_);
+        return close.empty() ? reason : reason + "; did you mean '" + close + "'?";
+    }
     case SilentStop::LocalStringUnbound:
         return "the literal " + name + " is not made: 'String' is not bound in this very context";
     case SilentStop::NoMember:
@@ -224,7 +245,8 @@ std::string Tracer::describe(const StopDetail& detail) const {
         return "<" + name + "> takes " + std::to_string(detail.expected) + " parameter" +
                (detail.expected == 1 ? "" : "s") + ", got " + std::to_string(detail.got);
     case SilentStop::NoResultName:
-        return "<" + name + "> delivers its result to a target, and this call has none (write x <- ... ( ) ;)";
+        return "<" + name +
+               "> delivers its result to a target, and this call has none (write x <- ... ( ) ;)";
     case SilentStop::NotCode:
         return "'" + name + "' is no string, so there is no code to run";
     case SilentStop::NoIdentifier:

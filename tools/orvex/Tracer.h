@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "tools/orvex/SourceText.h"
 #include "vm/runtime/RunObserver.h"
@@ -18,8 +19,8 @@ class TracedStatement;
 
 struct TraceOptions {
     bool stopsOnly = false;
-    bool runForm = false; // a stop as FILE:LINE: stop: REASON (orvex run)
-    bool quiet = false;   // stops counted, not written
+    bool runForm = false;    // a stop as FILE:LINE: stop: REASON (orvex run)
+    bool quiet = false;      // stops counted, not written
     std::uint64_t limit = 0; // statements; 0: no limit
 };
 
@@ -32,8 +33,8 @@ class Tracer : public RunObserver {
     const SourceText& useImage(std::string image);
     void imageRunsFrom(std::string_view runtimeCopy) { runImage_ = runtimeCopy; }
 
-    std::unique_ptr<Statement> read(const Code& code, const Parser& parser, std::unique_ptr<Statement> statement,
-                                    std::size_t begin) override;
+    std::unique_ptr<Statement> read(const Code& code, const Parser& parser,
+                                    std::unique_ptr<Statement> statement, std::size_t begin) override;
     void finished(const Evaluation& evaluation, const Code& code) override;
     void added(const Evaluation& evaluation) override;
     void stopped(const StopDetail& detail) override;
@@ -54,7 +55,7 @@ class Tracer : public RunObserver {
         std::size_t size = 0;
         std::size_t imageBase = std::size_t(-1); // the text stands in the image from here
         const CodeText* written = nullptr;       // or is a code text written in it
-        std::string label;                        // or neither: its first bytes
+        std::string label;                       // or neither: its first bytes
     };
     const Origin& origin(const Code& code);
     std::string location(const Code& code, std::size_t offset);
@@ -68,6 +69,7 @@ class Tracer : public RunObserver {
     TraceOptions options_;
     std::unique_ptr<SourceText> source_;
     std::string_view runImage_;
+    std::vector<std::string> names_; // every identifier the image writes, sorted, once each
     std::unordered_map<const Code*, Origin> origins_;
     std::unordered_map<const Code*, TextReading> endings_;
     struct Family {

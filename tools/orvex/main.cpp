@@ -14,8 +14,8 @@
 #include "tools/orvex/Checker.h"
 #include "tools/orvex/Run.h"
 #include "tools/orvex/Tracer.h"
-#include "vm/runtime/ImageFile.h"
 #include "vm/runtime/Evaluation.h"
+#include "vm/runtime/ImageFile.h"
 #include "vm/runtime/Runtime.h"
 #include "vm/runtime/ThreadPool.h"
 
@@ -108,8 +108,10 @@ int traceFile(const std::string& file, const char* traceName, TraceOptions optio
         std::string image;
         read = file == "-" ? readImageStream(stdin, image) : readImageFile(file, image);
         if (!read) {
-            std::fprintf(out, "orvex: %s: cannot read: %s; nothing runs\n", file.c_str(), std::strerror(errno));
-        } else if (runtime.load(tracer.useImage(std::move(image)).image().text) == Runtime::Status::Finished) {
+            std::fprintf(out, "orvex: %s: cannot read: %s; nothing runs\n", file.c_str(),
+                         std::strerror(errno));
+        } else if (runtime.load(tracer.useImage(std::move(image)).image().text) ==
+                   Runtime::Status::Finished) {
             tracer.imageRunsFrom(runtime.pool().mainEvaluation()->code()->text());
             const Runtime::Status status = runtime.resume();
             if (status == Runtime::Status::StatementLimit)
