@@ -42,48 +42,6 @@ struct RunOptions {
     std::size_t maxMemory = 0;
 };
 
-bool isTerminal(std::FILE* file) {
-#ifdef _WIN32
-    return _isatty(_fileno(file)) != 0;
-#else
-    return isatty(fileno(file)) != 0;
-#endif
-}
-
-// "512M", "4G", "1.5G", "65536": bytes, with a binary K, M, G or T.
-bool parseSize(const char* text, std::size_t& bytes) {
-    char* end = nullptr;
-    errno = 0;
-    const double value = std::strtod(text, &end);
-    if (errno || end == text || !(value > 0)) return false;
-    double unit = 1;
-    switch (*end) {
-    case 'K':
-    case 'k':
-        unit = 1024.0, ++end;
-        break;
-    case 'M':
-    case 'm':
-        unit = 1024.0 * 1024, ++end;
-        break;
-    case 'G':
-    case 'g':
-        unit = 1024.0 * 1024 * 1024, ++end;
-        break;
-    case 'T':
-    case 't':
-        unit = 1024.0 * 1024 * 1024 * 1024, ++end;
-        break;
-    default:
-        break;
-    }
-    if (*end == 'B' || *end == 'b') ++end;
-    const double total = value * unit;
-    if (*end || total >= 1.8e19) return false;
-    bytes = static_cast<std::size_t>(total);
-    return bytes != 0;
-}
-
 // What the program prints, as it prints it: at once on a terminal, buffered into a file or a pipe.
 struct Output {
     std::FILE* file;
@@ -169,6 +127,48 @@ bool parseCount(const char* text, std::uint64_t& count) {
     if (errno || end == text || *end || text[0] == '-' || value == 0) return false;
     count = value;
     return true;
+}
+
+// "512M", "4G", "1.5G", "65536": bytes, with a binary K, M, G or T.
+bool parseSize(const char* text, std::size_t& bytes) {
+    char* end = nullptr;
+    errno = 0;
+    const double value = std::strtod(text, &end);
+    if (errno || end == text || !(value > 0)) return false;
+    double unit = 1;
+    switch (*end) {
+    case 'K':
+    case 'k':
+        unit = 1024.0, ++end;
+        break;
+    case 'M':
+    case 'm':
+        unit = 1024.0 * 1024, ++end;
+        break;
+    case 'G':
+    case 'g':
+        unit = 1024.0 * 1024 * 1024, ++end;
+        break;
+    case 'T':
+    case 't':
+        unit = 1024.0 * 1024 * 1024 * 1024, ++end;
+        break;
+    default:
+        break;
+    }
+    if (*end == 'B' || *end == 'b') ++end;
+    const double total = value * unit;
+    if (*end || total >= 1.8e19) return false;
+    bytes = static_cast<std::size_t>(total);
+    return bytes != 0;
+}
+
+bool isTerminal(std::FILE* file) {
+#ifdef _WIN32
+    return _isatty(_fileno(file)) != 0;
+#else
+    return isatty(fileno(file)) != 0;
+#endif
 }
 
 std::size_t defaultMemoryLimit() {

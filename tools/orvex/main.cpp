@@ -11,7 +11,16 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <io.h>
+#define isatty _isatty
+#define fileno _fileno
+#else
+#include <unistd.h>
+#endif
+
 #include "tools/orvex/Checker.h"
+#include "tools/orvex/Repl.h"
 #include "tools/orvex/Run.h"
 #include "tools/orvex/Tracer.h"
 #include "vm/runtime/Evaluation.h"
@@ -27,7 +36,8 @@ constexpr int hasErrors = 1;
 constexpr int unreadable = 2; // a file that cannot be read, or a command line that makes no sense
 
 const char* const usage =
-    "usage: orvex run [-o OUTPUT] [--quiet] [--max-statements N] [--max-memory SIZE] FILE | -e TEXT | -\n"
+    "usage: orvex repl [--max-memory SIZE]\n"
+    "       orvex run [-o OUTPUT] [--quiet] [--max-statements N] [--max-memory SIZE] FILE | -e TEXT | -\n"
     "       orvex check FILE...\n"
     "       orvex trace FILE [-o TRACE] [--stops] [--limit N]\n"
     "       orvex --help | --version\n";
@@ -43,6 +53,12 @@ const char* const help =
     "    SIZE bytes (512M, 4G), half of the machine's memory unless given, so that a runaway program\n"
     "    ends with a message. Exit status: 0 ran with no stop, 1 some statement stopped, 2 the input\n"
     "    cannot be read, 3 a limit was reached.\n"
+    "\n"
+    "orvex repl [--max-memory SIZE]   (or orvex alone, on a terminal)\n"
+    "    A prompt: each entry runs as soon as it is complete, in one world, so what an entry binds\n"
+    "    stays for the next. An entry whose brackets are open goes on on the next line. Line editing\n"
+    "    and history (~/.orvex_history); Ctrl-C stops an entry that runs, Ctrl-D or :quit ends the\n"
+    "    session, :help, :load FILE, :reset (a new world). From a pipe, entry by entry, no prompt.\n"
     "\n"
     "orvex check FILE...\n"
     "    Reads each image as OrvexVM would and runs nothing. Writes to standard error one line per\n"
@@ -172,6 +188,8 @@ int main(int argc, char** argv) {
     if (command == "check" && argc > 2) return checkFiles(std::vector<std::string>(argv + 2, argv + argc));
     if (command == "trace") return trace(argc, argv);
     if (command == "run") return runCommand(argc - 2, argv + 2);
+    if (command == "repl" || (argc == 1 && isatty(fileno(stdin))))
+        return replCommand(argc > 1 ? argc - 2 : 0, argv + 2);
     std::fputs(usage, stderr);
     return unreadable;
 }

@@ -71,6 +71,12 @@ void Runtime::interrupt() {
     pool_->interrupt();
 }
 
+void Runtime::abandon() {
+    if (running_ || spent_) return;
+    Use use(*this);
+    pool_->abandon();
+}
+
 Context Runtime::globalContext() const {
     return pool_->globalContext();
 }

@@ -59,6 +59,9 @@ class Runtime {
     Status resume();
     // Asks the run under way to stop before its next statement. From any OS thread.
     void interrupt();
+    // Drops what a cut run left to do, its asynchronous evaluations included (a prompt does this when
+    // the user stops an entry); what it bound stays.
+    void abandon();
 
     std::size_t bytesHeld() const { return memory_.bytesHeld(); }
     // After a memory limit or an allocation failure in a run: every later run answers MemoryLimit.

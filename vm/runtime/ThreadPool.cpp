@@ -29,6 +29,19 @@ void ThreadPool::startMain(CharStream text) {
     main_ = new Evaluation(std::move(text), &thread_);
 }
 
+void ThreadPool::abandon() {
+    while (thread_.depth() > 1)
+        thread_.popContext();
+    delete main_;
+    main_ = nullptr;
+    for (Evaluation* evaluation : evaluations_)
+        delete evaluation;
+    evaluations_.clear();
+    inPass_ = false;
+    visit_ = kept_ = 0;
+    setCurrentEvaluation(nullptr, nullptr);
+}
+
 Evaluation* ThreadPool::addEvaluation(CodeRef code, Thread* thread) {
     makeRoomForOne(evaluations_); // before the evaluation: nothing is made for nothing
     auto* evaluation = new Evaluation(std::move(code), thread);

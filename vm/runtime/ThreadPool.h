@@ -29,6 +29,10 @@ class ThreadPool {
     // unfinished is dropped, with the contexts it pushed; the pooled evaluations stay.
     void startMain(CharStream text);
 
+    // Drops the run under way: the main evaluation, every pooled one, and the contexts their children
+    // pushed. What they bound in the global context stays.
+    void abandon();
+
     enum class Outcome { Finished, StatementLimit, Interrupted };
     // Steps the main evaluation to its end (its thread's waiting mark is not consulted), then the
     // pooled evaluations in passes, until none is left or none can run: Finished. A cut answers
