@@ -191,6 +191,12 @@ void Tracer::stopLine(const std::string& where, const std::string& who, const st
 void Tracer::stopped(const StopDetail& detail) {
     describeCurrent();
     std::string reason = describe(detail);
+    // Code that reads a parameter its call did not pass: the call is named too, where it can be fixed.
+    if (detail.reason == SilentStop::NoMember && detail.name == "params" && currentEvaluation_)
+        if (const Evaluation* caller = currentEvaluation_->parent())
+            if (auto* call = dynamic_cast<const TracedStatement*>(caller->lastStatement()))
+                reason +=
+                    "; the call at " + location(call->code(), call->begin()) + " passes no such parameter";
     if (options_.stopsOnly) reason += " (in: " + currentText_ + ")";
     stopLine(currentWhere_, currentWho_, reason);
 }

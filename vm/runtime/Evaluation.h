@@ -10,6 +10,7 @@
 
 class Thread;
 class ThreadPool;
+class Statement;
 
 class Evaluation : public SmallObject {
   public:
@@ -40,6 +41,11 @@ class Evaluation : public SmallObject {
     // Asked of a root: how many synchronous children its chain holds, each over a context of its own.
     std::size_t descendants() const;
     const Code* code() const { return code_.get(); }
+    // The statement it executed last, while it has its code: for a parent, the one that started its
+    // child. For tools.
+    const Statement* lastStatement() const {
+        return code_ && next_ != 0 ? const_cast<Code*>(code_.get())->statement(next_ - 1) : nullptr;
+    }
 
   private:
     // What a chain has once, kept by its root: the thread and the innermost descendant.
