@@ -23,6 +23,7 @@
 #include "tools/orvex/Repl.h"
 #include "tools/orvex/Run.h"
 #include "tools/orvex/Tracer.h"
+#include "vm/runtime/ClosingLine.h"
 #include "vm/runtime/Evaluation.h"
 #include "vm/runtime/ImageFile.h"
 #include "vm/runtime/Runtime.h"
@@ -97,13 +98,6 @@ int checkFiles(const std::vector<std::string>& files) {
         if (checkImage(file, std::move(image), stderr) && status == clean) status = hasErrors;
     }
     return status;
-}
-
-void writeClosingLine() {
-    for (const char* line : {"\n", "\n", "Se acabo...\n", "\n"}) {
-        std::fputs(line, stdout);
-        std::fflush(stdout);
-    }
 }
 
 int traceFile(const std::string& file, const char* traceName, TraceOptions options) {

@@ -46,8 +46,6 @@ class SmallAllocator {
     SmallAllocator(const SmallAllocator&) = delete;
     SmallAllocator& operator=(const SmallAllocator&) = delete;
 
-    // The allocator in use on this OS thread; null when no runtime is.
-    static SmallAllocator* current() { return Current::get(); }
     // Puts allocator in use on this OS thread and answers the one it replaces.
     static SmallAllocator* exchangeCurrent(SmallAllocator* allocator) { return Current::exchange(allocator); }
 

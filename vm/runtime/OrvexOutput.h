@@ -21,7 +21,6 @@ class OrvexOutput {
     // Creates or truncates the file, in text mode, the first time a run needs it and no writer was
     // given; without the file every print is dropped.
     void open(const char* fileName);
-    bool opened() const { return file_ || write_; }
 
     void print(std::string_view text);
     void flush();

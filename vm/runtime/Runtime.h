@@ -64,8 +64,6 @@ class Runtime {
     void abandon();
 
     std::size_t bytesHeld() const { return memory_.bytesHeld(); }
-    // After a memory limit or an allocation failure in a run: every later run answers MemoryLimit.
-    bool spent() const { return spent_; }
     ThreadPool& pool() const { return *pool_; }
     Context globalContext() const;
 

@@ -1,20 +1,9 @@
 // OrvexVM: runs one program image and writes the closing line.
 #include <cstdio>
-#include <initializer_list>
 
 #include "orvex/orvex.h"
 #include "platform/Memory.h"
-
-namespace {
-
-void writeClosingLine() {
-    for (const char* line : {"\n", "\n", "Se acabo...\n", "\n"}) {
-        std::fputs(line, stdout);
-        std::fflush(stdout);
-    }
-}
-
-} // namespace
+#include "vm/runtime/ClosingLine.h"
 
 // Whatever happens, a run ends the same way: the closing line and status 0. Out of memory is no
 // exception: the run ends there, "Orvex.out" holding what was printed.
