@@ -34,6 +34,8 @@ check 0 "" "" "$orvex" run -o out.txt -e '<file> : <print> ( ) ;'
 [[ $(cat out.txt) == "<file>" ]] || fail "-o wrote '$(cat out.txt)'"
 [[ -e Orvex.out ]] && fail "orvex run made Orvex.out"
 check 2 "" "cannot read" "$orvex" run missing.Orvex
+check 2 "" "did you mean 'stops.Orvex'" "$orvex" run STOPS.orvex
+check 1 "" "a negative number is written <.-5>" "$orvex" run -e 'x <- <-5> ;'
 check 2 "" "usage" "$orvex" run --max-memory lots stops.Orvex
 check 3 "<1><2>" "ends after 2 statements" "$orvex" run --max-statements 2 -e '<1> : <print> ( ) ; <2> : <print> ( ) ; <3> : <print> ( ) ;'
 

@@ -3,7 +3,6 @@
 #include "tools/orvex/Repl.h"
 
 #include <atomic>
-#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -15,12 +14,12 @@
 #include <editline/readline.h>
 #endif
 
+#include "tools/orvex/Input.h"
 #include "tools/orvex/Run.h"
 #include "tools/orvex/SourceText.h"
 #include "tools/orvex/Tracer.h"
 #include "vm/runtime/Code.h"
 #include "vm/runtime/Evaluation.h"
-#include "vm/runtime/ImageFile.h"
 #include "vm/runtime/Runtime.h"
 #include "vm/runtime/ThreadPool.h"
 
@@ -195,10 +194,7 @@ int replCommand(int argc, char** argv) {
             if (command.rfind(":load ", 0) == 0) {
                 const std::string file = trimmed(command.substr(6));
                 std::string image;
-                if (readImageFile(file, image))
-                    session.run(file, std::move(image));
-                else
-                    std::fprintf(stderr, "orvex: %s: cannot read: %s\n", file.c_str(), std::strerror(errno));
+                if (readInput(file, image, stderr)) session.run(file, std::move(image));
                 continue;
             }
             entry += line;

@@ -15,10 +15,10 @@
 #endif
 
 #include "platform/Memory.h"
+#include "tools/orvex/Input.h"
 #include "tools/orvex/Tracer.h"
 #include "vm/runtime/Code.h"
 #include "vm/runtime/Evaluation.h"
-#include "vm/runtime/ImageFile.h"
 #include "vm/runtime/Runtime.h"
 #include "vm/runtime/ThreadPool.h"
 
@@ -84,9 +84,8 @@ int run(const RunOptions& options) {
         if (options.text)
             image = options.text;
         else
-            read = name == "-" ? readImageStream(stdin, image) : readImageFile(name, image);
+            read = readInput(name, image, stderr);
         if (!read) {
-            std::fprintf(stderr, "orvex: %s: cannot read: %s\n", name.c_str(), std::strerror(errno));
             status = unreadable;
         } else {
             Runtime::Status ended = runtime.load(tracer.useImage(std::move(image)).image().text);

@@ -57,9 +57,23 @@ void readStatements(std::string_view text, TextReading& reading) {
 void readTokens(std::string_view text, TextReading& reading) {
     CharStream stream = CharStream::view(text);
     Lexer lexer(stream);
+    // The token before, and how many have been read since the last binding's arrow.
+    Token previous = Token::End;
+    std::size_t identifierStart = 0, sinceArrow = 3;
     for (;;) {
         const Token token = lexer.getToken();
         const std::size_t start = lexer.tokenStart();
+        if (!lexer.readAgain() && start < reading.at) {
+            if (token == Token::LeftArrow && previous == Token::Identifier) {
+                reading.bindings.push_back({reading.identifiers.back(), identifierStart});
+                sinceArrow = 0;
+            } else if (++sinceArrow == 2 && token == Token::OpenParen &&
+                       (previous == Token::Identifier || previous == Token::BracketedName)) {
+                reading.bindings.back().byRun = true;
+            }
+            previous = token;
+            if (token == Token::Identifier) identifierStart = start;
+        }
         if (lexer.readAgain()) {
             if (start < reading.at) reading.skipped.push_back(start);
         } else if (token == Token::End) {
@@ -223,8 +237,67 @@ std::string skippedCharacter(std::string_view text, std::size_t at) {
     return "the character '" + shown(text.substr(at, 1), 4) + "'";
 }
 
+namespace {
+
+bool isDigit(char ch) {
+    return ch >= '0' && ch <= '9';
+}
+
+// What the writer most likely meant, where the stop has a usual cause: the forms of other languages
+// (operators, '=', numbers without brackets, expressions as parameters) and Orvex's own traps.
+std::string likelyFix(std::string_view text, const TextReading& reading) {
+    const TokenSet expected = reading.expected;
+    auto needs = [expected](Token token) { return (expected & tokenBit(token)) != 0; };
+    switch (reading.found) {
+    case Token::Identifier:
+        if (needs(Token::BracketedName) && !needs(Token::Identifier))
+            return "a member's name is written in brackets: <" + shown(reading.foundText, 40) + ">";
+        break;
+    case Token::LeftArrow:
+        if (reading.at + 2 < text.size() && isDigit(text[reading.at + 2])) {
+            std::size_t end = reading.at + 2;
+            while (end < text.size() && (isDigit(text[end]) || text[end] == '.'))
+                ++end;
+            return "a negative number is written <\\-" +
+                   std::string(text.substr(reading.at + 2, end - reading.at - 2)) +
+                   ">: '<-' is always the arrow";
+        }
+        if (needs(Token::Colon) && !needs(Token::LeftArrow) && !needs(Token::Semicolon))
+            return "a bracketed name is a value, not a name to bind: write the name without brackets";
+        break;
+    case Token::Colon:
+        if (needs(Token::Comma))
+            return "a parameter is a name: bind the value to a name first, and pass that name";
+        break;
+    case Token::EqualEqual:
+        return "names are compared with Extern : <invoke> ( String , <==> , a , b )";
+    case Token::Plus:
+    case Token::Minus:
+    case Token::Star:
+    case Token::Slash:
+    case Token::Percent:
+        return "Orvex has no operators: Extern : <invoke> ( String , <+> , a , b ) computes";
+    default:
+        break;
+    }
+    if (reading.readAgain && reading.at < text.size() && text[reading.at] == '=')
+        return "a name is bound with '<-', and compared with Extern : <invoke> ( String , <==> , a , b )";
+    return {};
+}
+
+std::string whyItStops(std::string_view text, const TextReading& reading);
+
+} // namespace
+
 // What the reader meets where a text stops.
 std::string stopReason(std::string_view text, const TextReading& reading) {
+    std::string reason = whyItStops(text, reading);
+    if (const std::string fix = likelyFix(text, reading); !fix.empty()) reason += " (" + fix + ")";
+    return reason;
+}
+
+namespace {
+std::string whyItStops(std::string_view text, const TextReading& reading) {
     // Editors on Windows save with a byte-order mark, or as UTF-16: nothing of such a file is read.
     if (reading.readAgain && reading.found == Token::End && reading.at == 0) {
         if (text.substr(0, 3) == "\xEF\xBB\xBF")
@@ -241,6 +314,9 @@ std::string stopReason(std::string_view text, const TextReading& reading) {
         return "a zero byte starts no token: the text looks like UTF-16, two bytes a character; save the "
                "file as "
                "UTF-8";
+    if (reading.unfinished && text.substr(reading.at, 3) == "<<>")
+        return "this bracketed name is never closed: '<<>' cannot be written, since '<<' opens a name inside "
+               "the name (count to a limit with <==> instead)";
     if (reading.unfinished)
         return text[reading.at] == '\\'
                    ? "this comment is never closed (a backslash and a star close it)"
@@ -258,6 +334,7 @@ std::string stopReason(std::string_view text, const TextReading& reading) {
     if (reading.expected & tokenBit(Token::Comment)) return reason + ", which starts no statement";
     return reason + " where the statement needs " + describeExpected(reading.expected);
 }
+} // namespace
 
 std::string stopReason(const CodeText& code, const TextReading& reading) {
     std::string reason = stopReason(code.text, reading);

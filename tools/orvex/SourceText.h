@@ -51,6 +51,14 @@ struct TextReading {
     std::vector<Name> names;
     bool hasSemicolon = false;            // anywhere in the text, as a token of its own
     std::vector<std::string> identifiers; // every identifier written in the text
+    // Each 'name <-' read before the stop; byRun when a code is run on the right (x <- f ( ) ;), which
+    // binds the name in that code's context.
+    struct Binding {
+        std::string name;
+        std::size_t at;
+        bool byRun = false;
+    };
+    std::vector<Binding> bindings;
 
     // The text's end, where a statement could have begun.
     bool cleanEnd() const {

@@ -24,6 +24,7 @@ class TracedStatement : public Statement {
     }
     const Code& code() const { return code_; }
     std::size_t begin() const { return begin_; }
+    const Tracer::ShortBinding* binding = nullptr; // the one the statement makes, if it is one
     std::string_view written() const { return code_.text().substr(begin_, end_ - begin_); }
 
   private:
@@ -72,8 +73,13 @@ const SourceText& Tracer::useImage(std::string image) {
     source_ = std::make_unique<SourceText>(std::move(image));
     // Every code text written in the image, so that each one's statements can be placed there, and
     // every name written in them, for a name bound nowhere to be told the one it resembles.
-    source_->forEachCode([this](const CodeText&, const TextReading& reading) {
+    source_->forEachCode([this](const CodeText& code, const TextReading& reading) {
         names_.insert(names_.end(), reading.identifiers.begin(), reading.identifiers.end());
+        for (const TextReading::Binding& binding : reading.bindings)
+            if (code.depth > 0 || binding.byRun)
+                shortBindings_.try_emplace(
+                    code.imageOffset(binding.at),
+                    ShortBinding{&code, code.imageOffset(binding.at), binding.byRun, binding.name});
     });
     std::sort(names_.begin(), names_.end());
     names_.erase(std::unique(names_.begin(), names_.end()), names_.end());
@@ -92,7 +98,12 @@ std::unique_ptr<Statement> Tracer::read(const Code& code, const Parser& parser,
     std::size_t end = parser.lexer().tokenStart();
     while (end > begin && isBlank(code.text()[end - 1]))
         --end;
-    return std::make_unique<TracedStatement>(*this, std::move(statement), code, begin, end);
+    auto traced = std::make_unique<TracedStatement>(*this, std::move(statement), code, begin, end);
+    if (!shortBindings_.empty())
+        if (const CodeText* written = writtenIn(code))
+            if (auto found = shortBindings_.find(written->imageOffset(begin)); found != shortBindings_.end())
+                traced->binding = &found->second;
+    return traced;
 }
 
 const Tracer::Origin& Tracer::origin(const Code& code) {
@@ -152,6 +163,7 @@ void Tracer::added(const Evaluation& evaluation) {
 // stops pays nothing more per statement than this.
 void Tracer::executing(const Evaluation& evaluation, const TracedStatement& statement) {
     ++executed_;
+    stopsBefore_ = stops_;
     current_ = &statement;
     currentEvaluation_ = &evaluation;
     described_ = false;
@@ -163,6 +175,7 @@ void Tracer::executing(const Evaluation& evaluation, const TracedStatement& stat
 
 // The thread waits since this statement: an <enter>, named while its code is still there.
 void Tracer::executed(const TracedStatement& statement) {
+    if (statement.binding && stops_ == stopsBefore_) lastBound_[statement.binding->name] = statement.binding;
     const bool waiting = statement.thread()->waiting();
     if (waiting && !waiting_) {
         describeCurrent();
@@ -197,6 +210,14 @@ void Tracer::stopped(const StopDetail& detail) {
             if (auto* call = dynamic_cast<const TracedStatement*>(caller->lastStatement()))
                 reason +=
                     "; the call at " + location(call->code(), call->begin()) + " passes no such parameter";
+    // Code run with a parameter that is a name bound nowhere gets none of the names a call gives.
+    if (detail.reason == SilentStop::Unbound &&
+        (detail.name == "params" || detail.name == "sender" || detail.name == "mySelf") && currentEvaluation_)
+        if (const Evaluation* caller = currentEvaluation_->parent())
+            if (auto* call = dynamic_cast<const TracedStatement*>(caller->lastStatement()))
+                reason += "; the call at " + location(call->code(), call->begin()) +
+                          " passes a name bound nowhere, so this code runs without params, sender, mySelf "
+                          "and return";
     if (options_.stopsOnly) reason += " (in: " + currentText_ + ")";
     stopLine(currentWhere_, currentWho_, reason);
 }
@@ -234,12 +255,40 @@ void Tracer::afterRun(const ThreadPool& pool) {
     }
 }
 
-std::string Tracer::describe(const StopDetail& detail) const {
+const CodeText* Tracer::writtenIn(const Code& code) {
+    const Origin& from = origin(code);
+    if (from.written) return from.written;
+    return from.imageBase == 0 ? &source_->image() : nullptr;
+}
+
+const Tracer::ShortBinding* Tracer::lostBinding(std::string_view name) {
+    auto found = lastBound_.find(name);
+    if (found == lastBound_.end() || !current_ || !currentEvaluation_) return nullptr;
+    const ShortBinding& binding = *found->second;
+    const CodeText* here = writtenIn(current_->code());
+    if (binding.code == here)
+        return binding.byRun && binding.at < here->imageOffset(current_->begin()) ? &binding : nullptr;
+    // A code still running has not lost the names it binds: it has not bound them yet. The walk up
+    // is bounded; a nesting deeper than that gets no hint.
+    constexpr int lookedAt = 64;
+    const Evaluation* evaluation = currentEvaluation_->parent();
+    for (int i = 0; evaluation && i < lookedAt; ++i, evaluation = evaluation->parent())
+        if (evaluation->code() && writtenIn(*evaluation->code()) == binding.code) return nullptr;
+    return evaluation ? nullptr : &binding;
+}
+
+std::string Tracer::describe(const StopDetail& detail) {
     const std::string name(shown(detail.name, 40));
     const std::string other(shown(detail.other, 40));
     switch (detail.reason) {
     case SilentStop::Unbound: {
         std::string reason = "the name '" + name + "' is bound nowhere, and is no bracketed name";
+        if (const ShortBinding* lost = lostBinding(detail.name))
+            return reason + "; " + fileName_ + ":" + std::to_string(source_->place(lost->at).line) +
+                   (lost->byRun
+                        ? " binds it to the result of running code, which makes it in that code's context"
+                        : " binds it inside code, in that code's context") +
+                   ", gone when the code ends: declare it first where it is used (-> " + name + " ;)";
         const std::string close = closestName(detail.name, names_);
         return close.empty() ? reason : reason + "; did you mean '" + close + "'?";
     }
@@ -260,7 +309,10 @@ std::string Tracer::describe(const StopDetail& detail) const {
     case SilentStop::UnknownOperation:
         return "<invoke> knows no operation " + other + " of the interface " + name + ": the answer is nil";
     case SilentStop::AnswerUnbound:
-        return "<invoke> answers " + name + ", a name bound nowhere: the answer is nil";
+        return "<invoke> answers " + name + ", a name bound nowhere: the answer is nil" +
+               (detail.name == "true" || detail.name == "false"
+                    ? " (bind true <- <T> ; and false <- <F> ; first)"
+                    : "");
     }
     return "the statement stops";
 }

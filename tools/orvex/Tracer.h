@@ -25,6 +25,8 @@ struct TraceOptions {
 };
 
 class Tracer : public RunObserver {
+    friend class TracedStatement;
+
   public:
     Tracer(std::string fileName, std::FILE* out, TraceOptions options);
 
@@ -61,7 +63,7 @@ class Tracer : public RunObserver {
     std::string location(const Code& code, std::size_t offset);
     std::string label(const Evaluation& evaluation);
     void stopLine(const std::string& where, const std::string& who, const std::string& reason);
-    std::string describe(const StopDetail& detail) const;
+    std::string describe(const StopDetail& detail);
     void describeCurrent();
 
     std::string fileName_;
@@ -70,6 +72,22 @@ class Tracer : public RunObserver {
     std::unique_ptr<SourceText> source_;
     std::string_view runImage_;
     std::vector<std::string> names_; // every identifier the image writes, sorted, once each
+    // Where the image binds a name that lasts no longer than a code: inside a code text, or by
+    // running code; by where the name is written in the image. And the last of them that executed
+    // without a stop, by name.
+    struct ShortBinding {
+        const CodeText* code;
+        std::size_t at; // in the image
+        bool byRun;
+        std::string name;
+    };
+    std::unordered_map<std::size_t, ShortBinding> shortBindings_;
+    std::unordered_map<std::string_view, const ShortBinding*> lastBound_;
+    std::uint64_t stopsBefore_ = 0; // when the statement executing began
+    // Whether a name, bound nowhere now, was made by a binding that has lasted no longer than its
+    // code: that code is no longer running (or, bound by a run, ran before the statement executing).
+    const ShortBinding* lostBinding(std::string_view name);
+    const CodeText* writtenIn(const Code& code);
     std::unordered_map<const Code*, Origin> origins_;
     std::unordered_map<const Code*, TextReading> endings_;
     struct Family {

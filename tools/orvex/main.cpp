@@ -20,12 +20,12 @@
 #endif
 
 #include "tools/orvex/Checker.h"
+#include "tools/orvex/Input.h"
 #include "tools/orvex/Repl.h"
 #include "tools/orvex/Run.h"
 #include "tools/orvex/Tracer.h"
 #include "vm/runtime/ClosingLine.h"
 #include "vm/runtime/Evaluation.h"
-#include "vm/runtime/ImageFile.h"
 #include "vm/runtime/Runtime.h"
 #include "vm/runtime/ThreadPool.h"
 
@@ -89,9 +89,7 @@ int checkFiles(const std::vector<std::string>& files) {
     int status = clean;
     for (const std::string& file : files) {
         std::string image;
-        const bool read = file == "-" ? readImageStream(stdin, image) : readImageFile(file, image);
-        if (!read) {
-            std::fprintf(stderr, "orvex: %s: cannot read: %s\n", file.c_str(), std::strerror(errno));
+        if (!readInput(file, image, stderr)) {
             status = unreadable;
             continue;
         }
@@ -116,22 +114,19 @@ int traceFile(const std::string& file, const char* traceName, TraceOptions optio
         // The image is read after "Orvex.out" is made, as OrvexVM reads it.
         runtime.openOutput();
         std::string image;
-        read = file == "-" ? readImageStream(stdin, image) : readImageFile(file, image);
-        if (!read) {
-            std::fprintf(out, "orvex: %s: cannot read: %s; nothing runs\n", file.c_str(),
-                         std::strerror(errno));
-        } else if (runtime.load(tracer.useImage(std::move(image)).image().text) ==
-                   Runtime::Status::Finished) {
-            tracer.imageRunsFrom(runtime.pool().mainEvaluation()->code()->text());
-            const Runtime::Status status = runtime.resume();
-            if (status == Runtime::Status::StatementLimit)
-                std::fprintf(out, "orvex: the trace ends after %llu statements (--limit)\n",
-                             static_cast<unsigned long long>(options.limit));
-            else if (status == Runtime::Status::Finished)
-                tracer.afterRun(runtime.pool());
-            else
-                tracer.memoryLimit(defaultMemoryLimit(), runtime.pool().thread()->depth() - 1);
-        }
+        read = readInput(file, image, out, "; nothing runs");
+        if (read)
+            if (runtime.load(tracer.useImage(std::move(image)).image().text) == Runtime::Status::Finished) {
+                tracer.imageRunsFrom(runtime.pool().mainEvaluation()->code()->text());
+                const Runtime::Status status = runtime.resume();
+                if (status == Runtime::Status::StatementLimit)
+                    std::fprintf(out, "orvex: the trace ends after %llu statements (--limit)\n",
+                                 static_cast<unsigned long long>(options.limit));
+                else if (status == Runtime::Status::Finished)
+                    tracer.afterRun(runtime.pool());
+                else
+                    tracer.memoryLimit(defaultMemoryLimit(), runtime.pool().thread()->depth() - 1);
+            }
     }
     writeClosingLine();
     if (out != stderr) std::fclose(out);
