@@ -5,7 +5,8 @@
 set -euo pipefail
 packages=(cmake g++ make libgtest-dev libbenchmark-dev time
           mingw-w64 g++-mingw-w64-x86-64 wine64 wine64-tools libwine-dev vim
-          dpkg-dev groff-base nsis pkg-config libedit-dev python3-pexpect) # the packages: dpkg-shlibdeps, man pages, the Windows installer, hosts
+          dpkg-dev groff-base nsis pkg-config libedit-dev python3-pexpect # the packages: dpkg-shlibdeps, man pages, the Windows installer, hosts
+          nlohmann-json3-dev neovim) # orvex lsp, and an editor to test it with
 if [ "${1:-}" = --fuzz ]; then
     packages=(cmake make libgtest-dev clang libclang-rt-dev)
 fi

@@ -3,6 +3,7 @@
 //   orvex run FILE | -e TEXT | -                 runs it: output on standard output, stops on standard error
 //   orvex check FILE...                          where reading stops, and why
 //   orvex trace FILE [-o TRACE] [--stops] [--limit N]   runs it, saying what runs and what stops
+//   orvex lsp                                    a language server for editors, on standard input and output
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -12,15 +13,18 @@
 #include <vector>
 
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
 #define isatty _isatty
 #define fileno _fileno
 #else
+#include <csignal>
 #include <unistd.h>
 #endif
 
 #include "tools/orvex/Checker.h"
 #include "tools/orvex/Input.h"
+#include "tools/orvex/Lsp.h"
 #include "tools/orvex/Repl.h"
 #include "tools/orvex/Run.h"
 #include "tools/orvex/Tracer.h"
@@ -41,6 +45,7 @@ const char* const usage =
     "       orvex run [-o OUTPUT] [--quiet] [--max-statements N] [--max-memory SIZE] FILE | -e TEXT | -\n"
     "       orvex check FILE...\n"
     "       orvex trace FILE [-o TRACE] [--stops] [--limit N]\n"
+    "       orvex lsp\n"
     "       orvex --help | --version\n";
 
 const char* const help =
@@ -80,7 +85,12 @@ const char* const help =
     "    evaluation), with +D for a synchronous child D calls deep. Comments are statements too,\n"
     "    and shown. The run has the memory limit of orvex run.\n"
     "    --stops   only the stops, each with its statement\n"
-    "    --limit N end the run after N statements (a program that never ends can be traced)\n";
+    "    --limit N end the run after N statements (a program that never ends can be traced)\n"
+    "\n"
+    "orvex lsp\n"
+    "    A language server for editors, on standard input and output: the findings of orvex check\n"
+    "    as diagnostics while a program is typed, hover for the primitives, the operations of\n"
+    "    <invoke> and the names a program binds, go to definition, document symbols, completion.\n";
 
 int checkFiles(const std::vector<std::string>& files) {
     // Nothing runs, but the parser names what it reads in a runtime's symbols.
@@ -177,6 +187,18 @@ int main(int argc, char** argv) {
     if (command == "check" && argc > 2) return checkFiles(std::vector<std::string>(argv + 2, argv + argc));
     if (command == "trace") return trace(argc, argv);
     if (command == "run") return runCommand(argc - 2, argv + 2);
+#ifdef ORVEX_LSP
+    if (command == "lsp" && argc == 2) {
+        // The protocol's bytes exactly; a client that goes away is an end of input, not a signal.
+#ifdef _WIN32
+        _setmode(_fileno(stdin), _O_BINARY);
+        _setmode(_fileno(stdout), _O_BINARY);
+#else
+        std::signal(SIGPIPE, SIG_IGN);
+#endif
+        return serveLanguage(stdin, stdout);
+    }
+#endif
     if (command == "repl" || (argc == 1 && isatty(fileno(stdin))))
         return replCommand(argc > 1 ? argc - 2 : 0, argv + 2);
     std::fputs(usage, stderr);
