@@ -6,7 +6,7 @@
 #                                    the sanitizers (they slow the interpreter some twenty times)
 # Options:
 #   --seconds S        seconds per target instead
-#   --only "T ..."     only these targets (text program operations numbers check)
+#   --only "T ..."     only these targets (text program operations numbers check lsp)
 #   --sanitize         keep the sanitizers in a campaign; --no-sanitize drops them in the smoke
 #   --build DIR        the build folder (build-fuzz-sanitize or build-fuzz unless given)
 # The corpus each target grows stays in <build>/fuzz-corpus, so a later campaign goes on from it.
@@ -28,6 +28,7 @@ program    programs    orvex.dict  -
 operations operations  -           -
 numbers    numbers     -           -
 check      programs    orvex.dict  -
+lsp        programs    orvex.dict  -
 "
 
 seconds=60
