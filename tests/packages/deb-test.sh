@@ -80,6 +80,7 @@ for program in "${programs[@]}"; do
 done
 for file in usr/share/doc/orvex/guide.md usr/share/doc/orvex/README.md \
     usr/share/vim/vimfiles/ftdetect/orvex.vim usr/share/vim/vimfiles/syntax/orvex.vim \
+    usr/share/vim/vimfiles/compiler/orvex.vim usr/share/orvex/editors/orvex-$VERSION.vsix \
     usr/share/orvex/editors/vscode/package.json usr/share/orvex/editors/vscode/syntaxes/orvex.tmLanguage.json; do
     [ -f "$root/$file" ] || fail "no $file"
 done
