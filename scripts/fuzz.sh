@@ -6,7 +6,7 @@
 #                                    the sanitizers (they slow the interpreter some twenty times)
 # Options:
 #   --seconds S        seconds per target instead
-#   --only "T ..."     only these targets (text program operations numbers check lsp)
+#   --only "T ..."     only these targets (text program operations numbers check cut lsp)
 #   --sanitize         keep the sanitizers in a campaign; --no-sanitize drops them in the smoke
 #   --build DIR        the build folder (build-fuzz-sanitize or build-fuzz unless given)
 # The corpus each target grows stays in <build>/fuzz-corpus, so a later campaign goes on from it.
@@ -28,6 +28,7 @@ program    programs    orvex.dict  -
 operations operations  -           -
 numbers    numbers     -           -
 check      programs    orvex.dict  -
+cut        cuts        orvex.dict  -
 lsp        programs    orvex.dict  -
 "
 
@@ -87,10 +88,14 @@ cmake --build "$build" -j "$(nproc)" --target orvex_fuzzers
 # set, the literals they use, as operands of every operation; for the number texts, the literals.
 seeds=$build/fuzz-seeds
 rm -rf "$seeds"
-mkdir -p "$seeds/programs" "$seeds/operations" "$seeds/numbers"
+mkdir -p "$seeds/programs" "$seeds/operations" "$seeds/numbers" "$seeds/cuts"
 programs=$(find "$root/tests/programs" "$root/examples" -name '*.Orvex' | sort)
+n=0
 for program in $programs; do
     cp "$program" "$seeds/programs/$(echo "${program#"$root"/}" | tr / _)"
+    # For the cuts: every k from 1 and each way of going on, before the program.
+    { printf "\\$(printf '%03o' $((n % 64)))\\$(printf '%03o' $((n % 3)))"; cat "$program"; } >"$seeds/cuts/$n"
+    n=$((n + 1))
 done
 # shellcheck disable=SC2086
 literals=$(grep -ohE '<[^<>[:space:]]{0,24}>' $programs | sort -u)

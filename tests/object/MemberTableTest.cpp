@@ -38,11 +38,13 @@ TEST_F(MemberTableTest, MatchesAnOrderedSetThroughRandomEdits) {
                 EXPECT_EQ(inserted, expected.insert(key).second);
             }
             ASSERT_EQ(table.size(), expected.size());
+            ASSERT_TRUE(table.validate()) << "after step " << step << " of " << limit;
         }
         // Numbers made in order: each lands just after the one before, among older keys.
         for (int n = 0; n < 2 * limit; ++n) {
             std::string key = "<" + std::to_string(n) + ">";
             EXPECT_EQ(table.insert(intern(key), Member{a, true}), expected.insert(key).second);
+            ASSERT_TRUE(table.validate()) << "after " << key;
         }
         EXPECT_EQ(keysOf(table), std::vector<std::string>(expected.begin(), expected.end()));
         for (auto it = expected.begin(); it != expected.end(); ++it) {
@@ -59,11 +61,15 @@ TEST_F(MemberTableTest, MatchesAnOrderedSetThroughRandomEdits) {
         for (std::size_t i = 0; i < shuffled.size() / 2; ++i) {
             Member removed{};
             EXPECT_TRUE(table.erase(intern(shuffled[i]), removed));
+            ASSERT_TRUE(table.validate());
             expected.erase(shuffled[i]);
         }
         EXPECT_EQ(keysOf(table), std::vector<std::string>(expected.begin(), expected.end()));
         Member first{};
-        while (table.popFirst(first)) expected.erase(expected.begin());
+        while (table.popFirst(first)) {
+            expected.erase(expected.begin());
+            ASSERT_TRUE(table.validate());
+        }
         EXPECT_TRUE(expected.empty());
         EXPECT_EQ(table.first(), nullptr);
     }
@@ -74,7 +80,8 @@ TEST_F(MemberTableTest, TargetsAreFoundInKeyOrder) {
     auto* y = reinterpret_cast<Object*>(0x20);
     for (int count : {4, 40}) {
         MemberTable table;
-        for (int i = count - 1; i >= 0; --i) table.insert(intern("m" + std::to_string(100 + i)), Member{i % 2 ? y : x, true});
+        for (int i = count - 1; i >= 0; --i)
+            table.insert(intern("m" + std::to_string(100 + i)), Member{i % 2 ? y : x, true});
         EXPECT_EQ(table.findTarget(y), table.find(intern("m101")));
         EXPECT_EQ(table.afterTarget(y), table.find(intern("m102")));
         EXPECT_EQ(table.afterTarget(reinterpret_cast<Object*>(0x30)), nullptr);

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "platform/Assert.h"
 #include "platform/Memory.h"
 
 #if defined(ORVEX_ADDRESS_SANITIZER)
@@ -68,6 +69,7 @@ void SmallAllocator::newChunk(std::size_t atLeast) {
 void* SmallAllocator::carveBlock(std::size_t bytes, std::size_t size) {
     const std::size_t taken = bytes + redZone;
     if (left_ < taken) newChunk(taken);
+    ORVEX_ASSERT(left_ >= taken, "a new chunk holds the block it is made for");
     void* block = chunk_;
     chunk_ += taken;
     left_ -= taken;

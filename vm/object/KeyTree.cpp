@@ -17,7 +17,8 @@ void KeyTree::destroy(Node* node) {
         return;
     }
     auto* inner = static_cast<Inner*>(node);
-    for (std::uint32_t i = 0; i < inner->count; ++i) destroy(inner->children[i]);
+    for (std::uint32_t i = 0; i < inner->count; ++i)
+        destroy(inner->children[i]);
     delete inner;
 }
 
@@ -75,7 +76,9 @@ bool KeyTree::insert(const Symbol& symbol, Member member) {
     const bool run = follows(*leaf, i, previous);
     if (run && spillToNext(path, *leaf, i, key, member)) return true;
     auto* right = new Leaf();
-    std::uint32_t keep = i == leafCapacity ? leafCapacity : run && i >= leafCapacity / 2 ? i : leafCapacity / 2;
+    std::uint32_t keep = i == leafCapacity              ? leafCapacity
+                         : run && i >= leafCapacity / 2 ? i
+                                                        : leafCapacity / 2;
     right->count = leafCapacity - keep;
     std::copy(leaf->keys + keep, leaf->keys + leafCapacity, right->keys);
     std::copy(leaf->members + keep, leaf->members + leafCapacity, right->members);
@@ -119,7 +122,8 @@ bool KeyTree::spillToNext(const Path& path, Leaf& leaf, std::uint32_t i, const K
     if (i == leafCapacity) {
         putAt(*next, 0, key, member);
     } else {
-        const std::uint32_t moving = std::max(1u, std::min(leafCapacity - i, (leafCapacity - next->count + 1) / 2));
+        const std::uint32_t moving =
+            std::max(1u, std::min(leafCapacity - i, (leafCapacity - next->count + 1) / 2));
         std::copy_backward(next->keys, next->keys + next->count, next->keys + next->count + moving);
         std::copy_backward(next->members, next->members + next->count, next->members + next->count + moving);
         std::copy(leaf.keys + leafCapacity - moving, leaf.keys + leafCapacity, next->keys);
@@ -148,7 +152,7 @@ void KeyTree::insertIntoParent(Path& path, Node* left, const Key& separator, Nod
     if (parent->count < innerCapacity) {
         std::copy_backward(parent->children + slot + 1, parent->children + parent->count,
                            parent->children + parent->count + 1);
-        std::copy_backward(parent->separators + slot, parent->separators + parent->count - 1,
+        std::copy_backward(parent->separators + slot, parent->separators + (parent->count - 1),
                            parent->separators + parent->count);
         parent->children[slot + 1] = right;
         parent->separators[slot] = separator;
@@ -164,7 +168,7 @@ void KeyTree::insertIntoParent(Path& path, Node* left, const Key& separator, Nod
     std::copy(parent->children + slot + 1, parent->children + innerCapacity, children + slot + 2);
     std::copy(parent->separators, parent->separators + slot, separators);
     separators[slot] = separator;
-    std::copy(parent->separators + slot, parent->separators + innerCapacity - 1, separators + slot + 1);
+    std::copy(parent->separators + slot, parent->separators + (innerCapacity - 1), separators + slot + 1);
 
     constexpr std::uint32_t leftCount = (innerCapacity + 1) / 2;
     constexpr std::uint32_t rightCount = innerCapacity + 1 - leftCount;
@@ -196,8 +200,10 @@ bool KeyTree::erase(const Symbol& symbol, Member& removed) {
 }
 
 void KeyTree::removeLeaf(Path& path, Leaf* leaf) {
-    if (leaf->previous) leaf->previous->next = leaf->next;
-    else firstLeaf_ = leaf->next;
+    if (leaf->previous)
+        leaf->previous->next = leaf->next;
+    else
+        firstLeaf_ = leaf->next;
     if (leaf->next) leaf->next->previous = leaf->previous;
     Node* gone = leaf;
     // Take the child out of its parent; a parent left without children goes the same way.
@@ -205,13 +211,15 @@ void KeyTree::removeLeaf(Path& path, Leaf* leaf) {
         --path.length;
         Inner* parent = path.nodes[path.length];
         std::uint32_t slot = path.slots[path.length];
-        if (gone->leaf) delete static_cast<Leaf*>(gone);
-        else delete static_cast<Inner*>(gone);
+        if (gone->leaf)
+            delete static_cast<Leaf*>(gone);
+        else
+            delete static_cast<Inner*>(gone);
         std::copy(parent->children + slot + 1, parent->children + parent->count, parent->children + slot);
         // The separator below the removed child goes with it (the one above, for the first child).
         std::uint32_t separator = slot == 0 ? 0 : slot - 1;
         if (parent->count > 1)
-            std::copy(parent->separators + separator + 1, parent->separators + parent->count - 1,
+            std::copy(parent->separators + separator + 1, parent->separators + (parent->count - 1),
                       parent->separators + separator);
         --parent->count;
         if (parent->count > 0) break;
@@ -249,4 +257,68 @@ bool KeyTree::popFirst(Member& removed) {
     for (Leaf* leaf = firstLeaf_; leaf; leaf = leaf->next)
         if (leaf->count > 0) return erase(*leaf->keys[0].symbol, removed);
     return false;
+}
+
+// What a walk of the whole tree carries from leaf to leaf.
+struct KeyTree::Walk {
+    std::uint32_t leafDepth = 0; // of the first leaf met; every other one is as deep
+    bool leafMet = false;
+    const Leaf* previous = nullptr; // the leaf met before, whose next must be the one met now
+    std::size_t entries = 0;
+};
+
+bool KeyTree::validate() const {
+    Walk walk;
+    if (!validNode(root_, nullptr, nullptr, 0, walk)) return false;
+    // The chain of leaves is the tree's leaves left to right, and the entries are all counted.
+    if (walk.previous->next != nullptr || walk.entries != size_) return false;
+    // The key remembered as present is present.
+    if (presentKey_) {
+        const Key key = keyOf(*presentKey_);
+        const Leaf* leaf = descend(key, nullptr);
+        if (!at(*leaf, lowerBound(*leaf, key), key)) return false;
+    }
+    return true;
+}
+
+// The tree's invariants, node by node: keys strictly increasing in key order, each with its own
+// symbol's prefix; a child's keys within the separators around it (low inclusive, high exclusive);
+// every leaf at one depth, linked to its neighbours both ways; only a root leaf empty; an inner
+// node with at least one child, and a root that is inner with two. The height is logarithmic in
+// the entries, so the recursion is shallow.
+bool KeyTree::validNode(const Node* node, const Key* low, const Key* high, std::uint32_t depth,
+                        Walk& walk) const {
+    if (node->leaf) {
+        const auto* leaf = static_cast<const Leaf*>(node);
+        if (leaf->count > leafCapacity || (leaf->count == 0 && node != root_)) return false;
+        if (walk.leafMet && depth != walk.leafDepth) return false;
+        walk.leafMet = true;
+        walk.leafDepth = depth;
+        const Leaf* expected = walk.previous ? walk.previous->next : firstLeaf_;
+        if (leaf != expected || leaf->previous != walk.previous) return false;
+        walk.previous = leaf;
+        walk.entries += leaf->count;
+        for (std::uint32_t i = 0; i < leaf->count; ++i) {
+            const Key& key = leaf->keys[i];
+            if (key.prefix != key.symbol->prefix) return false;
+            if (i > 0 && !less(leaf->keys[i - 1], key)) return false;
+            if ((low && less(key, *low)) || (high && !less(key, *high))) return false;
+        }
+        return true;
+    }
+    const auto* inner = static_cast<const Inner*>(node);
+    if (inner->count == 0 || inner->count > innerCapacity || (node == root_ && inner->count < 2))
+        return false;
+    if (depth + 1 >= maxHeight) return false;
+    for (std::uint32_t i = 0; i + 1 < inner->count; ++i) {
+        const Key& separator = inner->separators[i];
+        if (i > 0 && !less(inner->separators[i - 1], separator)) return false;
+        if ((low && less(separator, *low)) || (high && !less(separator, *high))) return false;
+    }
+    for (std::uint32_t i = 0; i < inner->count; ++i) {
+        const Key* childLow = i == 0 ? low : &inner->separators[i - 1];
+        const Key* childHigh = i + 1 == inner->count ? high : &inner->separators[i];
+        if (!validNode(inner->children[i], childLow, childHigh, depth + 1, walk)) return false;
+    }
+    return true;
 }

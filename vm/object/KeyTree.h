@@ -26,6 +26,8 @@ class KeyTree : public SmallObject {
     bool erase(const Symbol& key, Member& removed);
     bool popFirst(Member& removed);
     std::size_t size() const { return size_; }
+    // Whether every invariant of the tree holds (see KeyTree.cpp); for tests, after each edit.
+    bool validate() const;
 
     Member* first();
     // The member after key in key order; null when key is absent or last.
@@ -122,6 +124,8 @@ class KeyTree : public SmallObject {
     void insertIntoParent(Path& path, Node* left, const Key& separator, Node* right);
     void removeLeaf(Path& path, Leaf* leaf);
     void destroy(Node* node);
+    struct Walk;
+    bool validNode(const Node* node, const Key* low, const Key* high, std::uint32_t depth, Walk& walk) const;
 
     Node* root_;
     Leaf* firstLeaf_;

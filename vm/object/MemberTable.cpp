@@ -16,7 +16,8 @@ bool keyBefore(const Symbol* a, const Symbol* b) {
 std::uint32_t MemberTable::indexOf(const Symbol& key) const {
     const Entry* entries = array();
     std::uint32_t i = 0;
-    while (i < size_ && entries[i].key != &key) ++i;
+    while (i < size_ && entries[i].key != &key)
+        ++i;
     return i;
 }
 
@@ -62,7 +63,8 @@ bool MemberTable::insert(const Symbol& key, Member member) {
 void MemberTable::removeAt(std::uint32_t at, Member& removed) {
     Entry* entries = array();
     removed = entries[at].member;
-    for (std::uint32_t i = at + 1; i < size_; ++i) entries[i - 1] = entries[i];
+    for (std::uint32_t i = at + 1; i < size_; ++i)
+        entries[i - 1] = entries[i];
     --size_;
 }
 
@@ -114,4 +116,13 @@ void MemberTable::clear() {
     size_ = 0;
     capacity_ = inlineCapacity;
     mode_ = Mode::Inline;
+}
+
+bool MemberTable::validate() const {
+    if (mode_ == Mode::Tree) return tree_->validate();
+    if (size_ > capacity_ || (mode_ == Mode::Inline) != (capacity_ == inlineCapacity)) return false;
+    const Entry* entries = array();
+    for (std::uint32_t i = 1; i < size_; ++i)
+        if (!keyBefore(entries[i - 1].key, entries[i].key)) return false;
+    return true;
 }

@@ -43,6 +43,8 @@ class MemberTable {
 
     std::size_t size() const { return mode_ == Mode::Tree ? tree_->size() : size_; }
     bool empty() const { return size() == 0; }
+    // Whether the keys are in order, each once (and the tree's invariants hold); for tests.
+    bool validate() const;
     void clear();
 
     // Visits (key symbol, member) in key order.

@@ -5,6 +5,8 @@
 #include "vm/object/Registry.h"
 #include "vm/object/StringObject.h"
 
+static_assert(alignof(Object) >= 2, "a member keeps whether it counts in its target pointer's low bit");
+
 namespace {
 
 // Walks a <super> chain and stops on a cycle. Brent's cycle finding needs no memory: by the time

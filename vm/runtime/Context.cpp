@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "vm/symbols/Names.h"
 #include "vm/runtime/Reference.h"
+#include "vm/symbols/Names.h"
 
 void Context::unbindAll() {
     Record& r = *record_;
@@ -48,7 +48,8 @@ void Context::unindex(const Binding& binding) {
     if (record_->depth_ == 0)
         index_->clearBottom(binding.name);
     else
-        index_->pop(binding.name, NameIndex::Shadowed{binding.shadowed, binding.shadowedDepth});
+        index_->pop(binding.name, record_->depth_,
+                    NameIndex::Shadowed{binding.shadowed, binding.shadowedDepth});
 }
 
 bool Context::isBound(const Symbol& name) const {

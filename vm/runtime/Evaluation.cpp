@@ -1,6 +1,7 @@
 // Evaluations and their step.
 #include "vm/runtime/Evaluation.h"
 
+#include "platform/Assert.h"
 #include "vm/runtime/RunObserver.h"
 #include "vm/runtime/Thread.h"
 #include "vm/runtime/ThreadPool.h"
@@ -27,12 +28,15 @@ Evaluation::~Evaluation() {
 }
 
 std::size_t Evaluation::descendants() const {
+    ORVEX_ASSERT(root_, "only a root knows its chain");
     std::size_t count = 0;
-    for (const Evaluation* e = link_.state->innermost; e != this; e = e->link_.parent) ++count;
+    for (const Evaluation* e = link_.state->innermost; e != this; e = e->link_.parent)
+        ++count;
     return count;
 }
 
 Evaluation* Evaluation::child() const {
+    ORVEX_ASSERT(root_, "only a root knows its chain");
     for (Evaluation* e = link_.state->innermost; e != this; e = e->link_.parent)
         if (e->link_.parent == this) return e;
     return nullptr;
@@ -42,6 +46,7 @@ Evaluation* Evaluation::child() const {
 // with a child asks its parser for nothing. So a step looks at the innermost one alone: if it
 // is finished (and not the root), its parent retires it; otherwise it runs its next statement.
 bool Evaluation::step() {
+    ORVEX_ASSERT(root_, "a chain is stepped through its root");
     RootState& chain = *link_.state;
     Thread* thread = chain.thread;
     ThreadPool* pool = thread->pool();
@@ -80,6 +85,7 @@ void Evaluation::finish(Thread* thread) {
 }
 
 Evaluation* Evaluation::startChild(CodeRef code) {
+    ORVEX_ASSERT(root_, "a child is started through the root of its chain");
     RootState& chain = *link_.state;
     auto* child = new Evaluation(std::move(code), chain.innermost);
     chain.innermost = child;

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/Assert.h"
 #include "vm/memory/SmallAllocator.h"
 #include "vm/runtime/Code.h"
 
@@ -34,7 +35,10 @@ class Evaluation : public SmallObject {
 
     bool finished() const { return finished_; }
     // A root's thread.
-    Thread* thread() const { return link_.state->thread; }
+    Thread* thread() const {
+        ORVEX_ASSERT(root_, "only a root keeps the thread");
+        return link_.state->thread;
+    }
     // A root's synchronous child, found from the innermost descendant up; for tests.
     Evaluation* child() const;
     Evaluation* parent() const { return root_ ? nullptr : link_.parent; }

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/Assert.h"
 #include "vm/memory/SmallAllocator.h"
 #include "vm/symbols/Symbol.h"
 
@@ -39,9 +40,11 @@ class NameIndex {
         entry.topDepth = depth;
         return hidden;
     }
-    // Undoes name's innermost binding, putting back what it hid.
-    void pop(std::uint32_t nameId, Shadowed shadowed) {
+    // Undoes name's innermost binding, in the context at depth, putting back what it hid.
+    void pop(std::uint32_t nameId, std::uint32_t depth, Shadowed shadowed) {
         Entry& entry = names_[nameId];
+        ORVEX_ASSERT(entry.top && entry.topDepth == depth, "only a name's innermost binding is undone");
+        static_cast<void>(depth);
         entry.top = shadowed.reference;
         entry.topDepth = shadowed.depth;
     }

@@ -1,0 +1,44 @@
+// The symbol table: one symbol per text through growth, texts that share their first eight bytes,
+// and texts with NUL bytes and bytes of 0x80 and above, in std::string's order.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "vm/runtime/Runtime.h"
+#include "vm/symbols/Symbol.h"
+
+namespace {
+
+TEST(SymbolTableTest, HoldsEachTextOnceInStringOrder) {
+    Runtime runtime;
+    Runtime::Use use(runtime);
+    SymbolTable& table = SymbolTable::current();
+    std::vector<std::string> texts = {
+        "",         "a",         std::string("a\0", 2), std::string("a\0b", 3), "\x7f", "\x80", "\xff\xff",
+        "prefix00", "prefix000", "prefix001",           "prefix00\xff"};
+    // Growth: the table resizes many times over; texts alike in their first eight bytes.
+    for (int i = 0; i < 100000; ++i)
+        texts.push_back("identical" + std::to_string(i));
+    std::vector<const Symbol*> symbols;
+    for (const std::string& text : texts)
+        symbols.push_back(&table.intern(text));
+    std::set<const Symbol*> distinct(symbols.begin(), symbols.end());
+    EXPECT_EQ(distinct.size(), texts.size());
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        EXPECT_EQ(&table.intern(texts[i]), symbols[i]);
+        EXPECT_EQ(table.find(texts[i]), symbols[i]);
+        EXPECT_EQ(symbols[i]->text(), texts[i]);
+        if (i > 11) {
+            ASSERT_EQ(symbols[i]->id, symbols[i - 1]->id + 1) << "new symbols are numbered densely";
+        }
+    }
+    EXPECT_EQ(table.find("never made"), nullptr);
+    // Ordered as std::string orders the texts: unsigned bytes, a proper prefix first.
+    for (std::size_t i = 0; i + 1 < 11; ++i)
+        for (std::size_t j = 0; j < 11; ++j)
+            EXPECT_EQ(*symbols[i] < *symbols[j], texts[i] < texts[j]) << i << " " << j;
+}
+
+} // namespace
