@@ -30,13 +30,18 @@ make_template() {
     WINEPREFIX=$template.partial quiet timeout 120 "$loader" wineboot --init
     WINEPREFIX=$template.partial quiet timeout 30 "$server" -k || true
     WINEPREFIX=$template.partial quiet timeout 30 "$server" -w || true
+    rm -rf "$template"
     mv "$template.partial" "$template"
 }
 
 case $action in
 setup)
     quiet timeout 30 "$server" -k || true # a session left over from an aborted run
-    [ -f "$template/system.reg" ] || make_template
+    # A template made before Wine's 32-bit half was installed has no 32-bit system: it is made again.
+    if [ ! -f "$template/system.reg" ] ||
+        { quiet "${loader%64}" --version && [ ! -f "$template/drive_c/windows/syswow64/cscript.exe" ]; }; then
+        make_template
+    fi
     rm -rf "$WINEPREFIX"
     cp -a "$template" "$WINEPREFIX"
     # A persistent server: without it every pause of two seconds between tests costs a cold start.

@@ -5,11 +5,12 @@
 
 namespace {
 
-std::wstring withTlbExtension(const std::wstring& path) {
+// The path with its extension replaced by suffix and ".tlb".
+std::wstring tlbPath(const std::wstring& path, const wchar_t* suffix) {
     std::size_t dot = path.find_last_of(L'.');
     std::size_t separator = path.find_last_of(L"\\/");
     bool hasExtension = dot != std::wstring::npos && (separator == std::wstring::npos || dot > separator);
-    return (hasExtension ? path.substr(0, dot) : path) + L".tlb";
+    return (hasExtension ? path.substr(0, dot) : path) + suffix + L".tlb";
 }
 
 using UnRegisterTypeLibFunction = HRESULT(WINAPI*)(REFGUID, WORD, WORD, LCID, SYSKIND);
@@ -20,8 +21,13 @@ HRESULT TypeLibrary::load() {
     path_ = modulePath();
     library_.Reset();
     if (SUCCEEDED(LoadTypeLib(path_.c_str(), library_.ReleaseAndGetAddressOf()))) return S_OK;
-    path_ = withTlbExtension(path_);
+    path_ = tlbPath(path_, L"");
     return LoadTypeLib(path_.c_str(), library_.ReleaseAndGetAddressOf());
+}
+
+HRESULT TypeLibrary::load32Bit() {
+    path_ = tlbPath(modulePath(), L"32");
+    return LoadTypeLibEx(path_.c_str(), REGKIND_NONE, library_.ReleaseAndGetAddressOf());
 }
 
 HRESULT TypeLibrary::registerLibrary() {
@@ -30,7 +36,7 @@ HRESULT TypeLibrary::registerLibrary() {
     return RegisterTypeLib(library_.Get(), path_.data(), helpDirectory.data());
 }
 
-HRESULT TypeLibrary::unregisterLibrary() {
+HRESULT TypeLibrary::unregisterLibrary(SYSKIND kind) {
     if (!library_) return E_UNEXPECTED;
     // Looked up at run time: systems whose oleaut32 lacks it just keep the registration.
     HMODULE oleaut = LoadLibraryW(L"oleaut32.dll");
@@ -42,7 +48,7 @@ HRESULT TypeLibrary::unregisterLibrary() {
     TLIBATTR* attributes = nullptr;
     if (unregister && SUCCEEDED(result = library_->GetLibAttr(&attributes))) {
         result = unregister(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum,
-                            attributes->lcid, attributes->syskind);
+                            attributes->lcid, kind);
         library_->ReleaseTLibAttr(attributes);
     }
     FreeLibrary(oleaut);

@@ -1,5 +1,5 @@
 // The type library of OrvexExtern: resource TYPELIB 1 of the executable, or the ".tlb" file of the
-// same name beside it.
+// same name beside it; and the same library laid out for 32-bit programs, a file beside it too.
 #pragma once
 
 #include <windows.h>
@@ -14,12 +14,16 @@ class TypeLibrary {
     // Loads the library; S_OK or the loader's error for the ".tlb" file.
     HRESULT load();
 
+    // Loads the 32-bit library, "<executable name>32.tlb", which 32-bit clients read and marshal
+    // IExtern with: a 64-bit library describes vtable offsets and sizes they cannot use.
+    HRESULT load32Bit();
+
     // Registers the loaded library, with the executable's directory as help directory.
     HRESULT registerLibrary();
 
-    // Removes the registration of the loaded library. Uses UnRegisterTypeLib only when oleaut32
-    // offers it, and otherwise leaves the registration in place.
-    HRESULT unregisterLibrary();
+    // Removes the registration of the loaded library's identifier and version for one system kind.
+    // Uses UnRegisterTypeLib only when oleaut32 offers it, and otherwise leaves it in place.
+    HRESULT unregisterLibrary(SYSKIND kind);
 
     // The loaded library; null before a successful load.
     ITypeLib* library() const { return library_.Get(); }

@@ -326,7 +326,7 @@ bool countHandles(DWORD processId, DWORD& count) {
 // What a leak in the server would make grow, read from outside the server.
 struct Footprint {
     DWORD handles = 0;
-    SIZE_T privateBytes = 0;
+    std::size_t privateBytes = 0;
 };
 
 bool measure(DWORD processId, HANDLE process, Footprint& footprint) {
@@ -344,7 +344,7 @@ bool measure(DWORD processId, HANDLE process, Footprint& footprint) {
 void soak(Expect& expect, int calls) {
     constexpr int clients = 8;
     constexpr DWORD handleBound = 16;
-    constexpr SIZE_T privateBytesBound = 4 << 20;
+    constexpr std::size_t privateBytesBound = 4 << 20;
     ExternObject holder;
     if (!expect.succeeded(holder.create(CLSID_Extern), "CoCreateInstance")) return;
     std::vector<DWORD> servers = ServerProcesses().running();

@@ -1,8 +1,9 @@
 #!/bin/bash
 # The Wine tests of OrvexExtern that drive the executable, the registry and the service manager from
-# outside: extern-tests.sh CASE. CTest provides WINEPREFIX, WINE_RUN (the emulator), ORVEX_EXTERN and
-# EXTERN_CLIENT (the executables) and SCRIPT_DIR; a case prints one line per failed check and exits
-# with their count. Every Wine call is bounded in time, and every server a case starts, it ends.
+# outside: extern-tests.sh CASE. CTest provides WINEPREFIX, WINE_RUN (the emulator), ORVEX_EXTERN,
+# EXTERN_CLIENT and EXTERN_CLIENT_32 (the executables), SCRIPT_DIR and EXTERN_SNAPSHOT (where the
+# registry before registration is kept); a case prints one line per failed check and exits with
+# their count. Every Wine call is bounded in time, and every server a case starts, it ends.
 set -u
 failures=0
 appid='{7DA6B871-864A-4B77-951D-FBF84CF790D7}'
@@ -35,6 +36,16 @@ fail() {
 
 # Each Wine call gets a minute, or wine_timeout seconds.
 run_wine() { timeout "${wine_timeout:-60}" "$WINE_RUN" "$@" </dev/null; }
+# The same through Wine's 32-bit loader, for 32-bit programs.
+loader_32=/usr/lib/wine/wine
+[ -x "$loader_32" ] || loader_32=$(command -v wine)
+run_wine32() {
+    WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=} \
+        timeout "${wine_timeout:-60}" "$loader_32" "$@" </dev/null
+}
+# Whether this machine runs 32-bit programs: Wine's 32-bit loader is a 32-bit Linux program, which
+# a kernel without 32-bit emulation refuses.
+can_run_32bit() { [ -n "$loader_32" ] && "$loader_32" --version >/dev/null 2>&1; }
 server() { run_wine "$ORVEX_EXTERN" "$@"; }
 client() { run_wine "$EXTERN_CLIENT" "$@"; }
 reg_exe() { run_wine reg "$@" >/dev/null 2>&1; }
@@ -64,11 +75,12 @@ servers_exit() {
 }
 
 # The registry under the given keys, one line per key ("KEY|") and per value ("KEY|NAME|TYPE|DATA"),
-# with HKCR and HKLM spelt short.
+# with HKCR and HKLM spelt short; in the 64-bit view, or the one registry_view names (/reg:32).
+registry_view=/reg:64
 dump_registry() {
     local key
     for key in "$@"; do
-        run_wine reg query "$key" /s 2>/dev/null | tr -d '\r' | awk -F '    ' '
+        run_wine reg query "$key" /s "$registry_view" 2>/dev/null | tr -d '\r' | awk -F '    ' '
             /^HKEY_/ { key = $0
                        sub(/^HKEY_CLASSES_ROOT/, "HKCR", key)
                        sub(/^HKEY_LOCAL_MACHINE/, "HKLM", key)
@@ -80,7 +92,7 @@ dump_registry() {
 }
 
 expect_entry() {
-    grep -qxF "$1" "$work/registry" || fail "registry lacks $1"
+    grep -qxF "$1" "$work/registry" || fail "registry ($registry_view) lacks $1"
 }
 
 # The data of the dumped value whose line starts with the given text.
@@ -113,8 +125,16 @@ wait_for_line() {
     return 1
 }
 
-# Everything scripts 100 and 101 and the type library registration write.
+# Everything scripts 100 and 101 and the type library registration write, in both views: 32-bit
+# clients read the 32-bit one, and marshal IExtern with the 32-bit type library.
 expect_class_registration() {
+    for registry_view in /reg:64 /reg:32; do
+        expect_class_view
+    done
+    registry_view=/reg:64
+}
+
+expect_class_view() {
     dump_registry "HKCR\\AppID\\$appid" 'HKCR\AppID\OrvexExtern.EXE' 'HKCR\Orvex.Extern' \
         'HKCR\Orvex.Extern.1' "HKCR\\CLSID\\$clsid" "HKCR\\TypeLib\\$libid" "HKCR\\Interface\\$iid"
     expect_entry "HKCR\\AppID\\$appid|(Default)|REG_SZ|OrvexExtern"
@@ -134,6 +154,7 @@ expect_class_registration() {
     help_directory=$(windows_path "$(dirname "$ORVEX_EXTERN")")
     expect_entry "HKCR\\TypeLib\\$libid\\1.0\\HELPDIR|(Default)|REG_SZ|$help_directory"
     expect_entry "HKCR\\Interface\\$iid\\TypeLib|(Default)|REG_SZ|$libid"
+    expect_entry "HKCR\\Interface\\$iid\\ProxyStubClsid32|(Default)|REG_SZ|{00020424-0000-0000-C000-000000000046}"
     # The server is registered by its short name; it must name this very executable.
     local server_path
     server_path=$(registry_value "HKCR\\CLSID\\$clsid\\LocalServer32|(Default)|REG_SZ|")
@@ -142,12 +163,40 @@ expect_class_registration() {
     local library_path
     library_path=$(registry_value "HKCR\\TypeLib\\$libid\\1.0\\0\\win64|(Default)|REG_SZ|")
     [ -n "$library_path" ] && [ "$(unix_path "$library_path")" -ef "$ORVEX_EXTERN" ] ||
-        fail "the type library is registered as '$library_path', not from $ORVEX_EXTERN"
+        fail "the type library is registered as '$library_path', not from $ORVEX_EXTERN ($registry_view)"
+    library_path=$(registry_value "HKCR\\TypeLib\\$libid\\1.0\\0\\win32|(Default)|REG_SZ|")
+    [ -n "$library_path" ] && [ "$(unix_path "$library_path")" -ef "${ORVEX_EXTERN%.exe}32.tlb" ] ||
+        fail "the 32-bit type library is registered as '$library_path' ($registry_view)"
+}
+
+# HKLM\Software\Classes in both views, one line a key and one a value, sorted.
+classes_snapshot() {
+    local view
+    for view in 32 64; do
+        run_wine reg export 'HKLM\Software\Classes' "$(windows_path "$work/classes$view.reg")" "/reg:$view" /y \
+            >/dev/null 2>&1 || fail "reg export of the $view-bit view failed"
+        iconv -f UTF-16 -t UTF-8 "$work/classes$view.reg" | tr -d '\r' | awk -v view="$view" '
+            /^\[/ { key = view ":" $0; print key; next }
+            /^$/ || /^Windows Registry/ { next }
+            { line = $0
+              while (line ~ /\\$/ && (getline next_line) > 0) {
+                  sub(/\\$/, "", line); sub(/^ +/, "", next_line); line = line next_line }
+              print key "|" line }'
+    done | sort >"$1"
+}
+
+# The script hosts register their own type libraries when first run: a snapshot is taken after.
+warm_script_hosts() {
+    echo 'WScript.Echo 1' >"$work/warm.vbs"
+    run_wine cscript //nologo "$(windows_path "$work/warm.vbs")" >/dev/null
+    if can_run_32bit; then run_wine32 'C:\windows\syswow64\cscript.exe' //nologo "$(windows_path "$work/warm.vbs")" >/dev/null; fi
 }
 
 # Before any registration: starting finds no AppID key and ends with ERROR_FILE_NOT_FOUND; a switch
 # that is not last on the line is no switch, and unregistering nothing succeeds.
 case_unregistered() {
+    warm_script_hosts
+    classes_snapshot "$EXTERN_SNAPSHOT"
     expect_key_missing "HKCR\\AppID\\$appid"
     expect_exit 2 server
     expect_exit 2 server -RegServer -x
@@ -262,8 +311,9 @@ case_message_boxes() {
     expect_exit 0 server -RegServer
 }
 
-# Unregistration removes the service, the scripts' keys and the type library, but not the shared
-# AppID and CLSID keys, and succeeds again when there is nothing left.
+# Unregistration removes the service, the scripts' keys and the type libraries from both views,
+# which are then as they were before the first registration; and it succeeds again when there is
+# nothing left.
 case_unregserver() {
     expect_exit 0 server -Service
     expect_exit 0 server -UnregServer
@@ -274,6 +324,11 @@ case_unregserver() {
     done
     expect_key_exists 'HKCR\AppID'
     expect_key_exists 'HKCR\CLSID'
+    classes_snapshot "$work/classes-after"
+    if ! diff "$EXTERN_SNAPSHOT" "$work/classes-after" >"$work/difference"; then
+        fail "unregistration left HKLM\\Software\\Classes changed:"
+        grep '^[<>]' "$work/difference" | head -40
+    fi
     expect_exit 0 server -UnregServer
 }
 
@@ -284,6 +339,43 @@ case_script() {
     run_wine cscript //nologo "$script" | tr -d '\r' | tee "$work/script.out"
     grep -q "$2" "$work/script.out" || fail "$1 did not print $2"
     servers_exit
+}
+
+# 32-bit clients, against the local server and then the service: the 32-bit script host through
+# IDispatch, and ExternClient32, built with the same header, through the vtable and IDispatch. They
+# must give what the 64-bit clients give.
+case_clients_32bit() {
+    if ! can_run_32bit; then
+        echo "SKIP: this machine cannot run Wine's 32-bit loader ${loader_32:-(none)}" \
+            "(no 32-bit emulation in the kernel, or wine32 missing: scripts/setup.sh installs it)"
+        exit 77
+    fi
+    expect_32bit_clients
+    servers_exit
+    service_started=1
+    expect_exit 0 server -Service
+    expect_32bit_clients
+    expect_service_state RUNNING
+    expect_exit 0 run_wine net stop OrvexExtern
+    servers_exit
+    expect_exit 0 server -RegServer
+}
+
+expect_32bit_clients() {
+    local script sentinel
+    for script in client.vbs client.js; do
+        sentinel=VBSCRIPT
+        [ "$script" = client.js ] && sentinel=JSCRIPT
+        run_wine32 'C:\windows\syswow64\cscript.exe' //nologo "$(windows_path "$SCRIPT_DIR/$script")" |
+            tr -d '\r' >"$work/script.out"
+        grep -q "$sentinel CLIENT PASSED" "$work/script.out" ||
+            fail "the 32-bit script host ran $script: $(cat "$work/script.out")"
+    done
+    if [ -f "$EXTERN_CLIENT_32" ]; then
+        expect_exit 0 run_wine32 "$EXTERN_CLIENT_32" examples
+    else
+        fail "no $EXTERN_CLIENT_32: the i686 mingw-w64 compiler is missing"
+    fi
 }
 
 # A cold start under load, ROUNDS times: eight script clients at once and no server running. COM may
