@@ -46,7 +46,9 @@ std::string_view innerText(std::string_view text) {
     return text.size() < 2 ? std::string_view() : text.substr(1, text.size() - 2);
 }
 
-std::string_view unquote(std::string_view text) { return isStringLiteral(text) ? innerText(text) : text; }
+std::string_view unquote(std::string_view text) {
+    return isStringLiteral(text) ? innerText(text) : text;
+}
 
 NumberForm numberForm(std::string_view text) {
     if (!isStringLiteral(text)) return NumberForm::NotNumeric;

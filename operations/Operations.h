@@ -13,8 +13,9 @@ enum class Interfaces { StringOnly, All };
 using SecondsClock = std::uint32_t (*)();
 void setOperationClock(SecondsClock clock); // null restores the system clock
 
-std::string applyOperation(std::string_view interfaceName, std::string_view operationName, std::string_view left,
-                           std::string_view right, Interfaces interfaces = Interfaces::All);
+std::string applyOperation(std::string_view interfaceName, std::string_view operationName,
+                           std::string_view left, std::string_view right,
+                           Interfaces interfaces = Interfaces::All);
 // Whether applyOperation has that operation, or answers "nil" for not knowing it.
 bool knowsOperation(std::string_view interfaceName, std::string_view operationName,
                     Interfaces interfaces = Interfaces::All);

@@ -3,7 +3,7 @@
 #   scripts/setup.sh           the build, the tests, the Windows build and Wine
 #   scripts/setup.sh --fuzz    clang and its libFuzzer runtime, for scripts/fuzz.sh
 set -euo pipefail
-packages=(cmake g++ make libgtest-dev libbenchmark-dev time
+packages=(cmake g++ make libgtest-dev libbenchmark-dev time clang-format
           mingw-w64 g++-mingw-w64-x86-64 wine64 wine64-tools libwine-dev vim
           wine32:i386 g++-mingw-w64-i686 # 32-bit Windows clients of OrvexExtern, built and run under Wine
           dpkg-dev groff-base nsis pkg-config libedit-dev python3-pexpect # the packages: dpkg-shlibdeps, man pages, the Windows installer, hosts

@@ -1,4 +1,18 @@
 // The B+ tree of large member tables.
+//
+// Invariants (validate() checks every one):
+// - Entries sit in the leaves only, in key order (KeyTree::less: the eight-byte prefix, then the
+//   text), each key once; a leaf holds at most 32 and only a root leaf is ever empty.
+// - Every leaf is at the same depth, and the leaves are linked left to right, both ways, from
+//   firstLeaf_: a walk in key order never climbs the tree.
+// - An inner node of n children holds n - 1 separators in increasing order; child i holds the keys
+//   from separator i - 1 (inclusive) up to separator i (exclusive). A separator need not be a key
+//   still present: erasing never merges nodes, only takes out a leaf left empty (and an inner node
+//   left childless), so the old separators stay valid bounds and an erase touches one path.
+// - The root is a leaf, or an inner node with two children at least: a root left with one child
+//   steps down. Inner nodes below it keep one child at least.
+// Splits keep a leaf half full, except for keys that arrive in order (see insert), which fill
+// leaves to nine tenths: the registry receives its numbers and generated names that way.
 #include "vm/object/KeyTree.h"
 
 #include <algorithm>

@@ -8,8 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "vm/object/Member.h"
 #include "vm/memory/SmallAllocator.h"
+#include "vm/object/Member.h"
 #include "vm/symbols/Symbol.h"
 
 class KeyTree : public SmallObject {
@@ -102,8 +102,10 @@ class KeyTree : public SmallObject {
         while (low < high) {
             std::uint32_t middle = (low + high) / 2;
             bool right = bound == Bound::Upper ? !less(key, keys[middle]) : less(keys[middle], key);
-            if (right) low = middle + 1;
-            else high = middle;
+            if (right)
+                low = middle + 1;
+            else
+                high = middle;
         }
         return low;
     }

@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "vm/object/KeyTree.h"
 #include "vm/memory/SmallAllocator.h"
+#include "vm/object/KeyTree.h"
 #include "vm/symbols/Symbol.h"
 
 class MemberTable {

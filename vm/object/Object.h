@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
+#include "vm/memory/SmallAllocator.h"
 #include "vm/object/MemberTable.h"
 #include "vm/symbols/Names.h"
-#include "vm/memory/SmallAllocator.h"
 
 class Thread;
 class StringObject;

@@ -6,7 +6,8 @@ namespace {
 // Writes value as digits lowercase hexadecimal digits, most significant first.
 char* putHex(char* out, unsigned long value, int digits) {
     static constexpr char hex[] = "0123456789abcdef";
-    for (int i = digits - 1; i >= 0; --i) out[i] = hex[value & 0xf], value >>= 4;
+    for (int i = digits - 1; i >= 0; --i)
+        out[i] = hex[value & 0xf], value >>= 4;
     return out + digits;
 }
 
@@ -20,7 +21,8 @@ std::string formatObjectId(const Guid& guid) {
     out = putHex(out, guid.data1, 8);
     out = putHex(out, guid.data2, 4);
     out = putHex(out, guid.data3, 4);
-    for (unsigned char byte : guid.data4) out = putHex(out, byte, 2);
+    for (unsigned char byte : guid.data4)
+        out = putHex(out, byte, 2);
     *out++ = '}';
     return std::string(text, out);
 }

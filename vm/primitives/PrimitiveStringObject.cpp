@@ -34,8 +34,6 @@ void PrimitiveStringObject::noteParameterCount(std::size_t expected, std::size_t
     noteStop(SilentStop::ParameterCount, text(), {}, static_cast<int>(expected), static_cast<int>(got));
 }
 
-
-
 const Symbol* identifierText(Object* object, IdLookup lookup, const Symbol* name) {
     Member* id = lookup == IdLookup::Own ? object->getId() : object->lookupMember(names::id);
     StringObject* text = id ? id->target()->asStringObject() : nullptr;

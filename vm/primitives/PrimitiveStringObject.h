@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "vm/symbols/Names.h"
 #include "vm/object/StringObject.h"
 #include "vm/runtime/Reference.h"
+#include "vm/symbols/Names.h"
 
 class Thread;
 
@@ -48,7 +48,8 @@ class PrimitiveStringObject : public StringObject {
         Object* string = nullptr;
         ReferenceHandle result;
     };
-    bool beginResult(Thread& thread, const Symbol& resultName, StringLookup stringLookup, ResultCall& call) const;
+    bool beginResult(Thread& thread, const Symbol& resultName, StringLookup stringLookup,
+                     ResultCall& call) const;
     // A call with another number of parameters than the primitive takes: false, noted (out of
     // line, off the path a running program takes).
     bool takes(std::size_t expected, const ParameterList& parameters) const {

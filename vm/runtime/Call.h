@@ -12,9 +12,9 @@
 
 #include <optional>
 
-#include "vm/symbols/Names.h"
 #include "vm/runtime/Code.h"
 #include "vm/runtime/Context.h"
+#include "vm/symbols/Names.h"
 
 class Object;
 class Reference;

@@ -1,9 +1,9 @@
 // Texts read as code, once.
 #include "vm/runtime/Code.h"
 
-#include "vm/symbols/Names.h"
 #include "vm/runtime/RunObserver.h"
 #include "vm/statements/Statement.h"
+#include "vm/symbols/Names.h"
 #include "vm/text/Parser.h"
 
 Code::Code(CharStream stream, Keeping keeping) : stream_(std::move(stream)), keeping_(keeping) {

@@ -6,9 +6,9 @@
 
 #include <string_view>
 
-#include "vm/symbols/Names.h"
 #include "vm/object/StringObject.h"
 #include "vm/runtime/Reference.h"
+#include "vm/symbols/Names.h"
 
 class Thread;
 

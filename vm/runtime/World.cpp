@@ -10,13 +10,13 @@ void buildWorld(Context global) {
     Heap& heap = Heap::current();
     Object* system = heap.system();
     // Nothing registers yet: System has no <objects> member until the registry exists.
-    Object* nil = heap.make<Object>("nil");
-    Object* nilName = heap.make<StringObject>("nil");
-    Object* string = heap.make<Object>("String");
-    Object* stringName = heap.make<StringObject>("String");
-    Object* externObject = heap.make<Object>("Extern");
-    Object* externName = heap.make<StringObject>("Extern");
-    Object* systemName = heap.make<StringObject>("System");
+    Object* nil = heap.make<Object>(names::nil);
+    Object* nilName = heap.make<StringObject>(names::nil);
+    Object* string = heap.make<Object>(names::string);
+    Object* stringName = heap.make<StringObject>(names::string);
+    Object* externObject = heap.make<Object>(names::externObject);
+    Object* externName = heap.make<StringObject>(names::externObject);
+    Object* systemName = heap.make<StringObject>(names::system);
 
     const struct {
         Object* object;
@@ -31,41 +31,41 @@ void buildWorld(Context global) {
                  {system, systemName, nil},
                  {systemName, systemName, string}};
     for (const auto& link : links) {
-        link.object->addMember("<id>", link.id);
-        link.object->addMember("<super>", link.super);
+        link.object->addMember(names::id, link.id);
+        link.object->addMember(names::super, link.super);
     }
 
-    Object* registry = heap.make<StringObject>("<objects>");
-    registry->addMember("<id>", registry);
-    registry->addMember("<super>", string);
-    system->addMember("<objects>", registry);
+    Object* registry = heap.make<StringObject>(names::objects);
+    registry->addMember(names::id, registry);
+    registry->addMember(names::super, string);
+    system->addMember(names::objects, registry);
 
     const struct {
-        const char* name;
+        const Symbol& name;
         Object* object;
-    } names[] = {{"nil", nil},
-                 {"<nil>", nilName},
-                 {"String", string},
-                 {"<String>", stringName},
-                 {"Extern", externObject},
-                 {"<Extern>", externName},
-                 {"System", system},
-                 {"<System>", systemName}};
-    for (const auto& entry : names)
+    } bound[] = {{names::nil, nil},
+                 {names::nilLiteral, nilName},
+                 {names::string, string},
+                 {names::stringLiteral, stringName},
+                 {names::externObject, externObject},
+                 {names::externLiteral, externName},
+                 {names::system, system},
+                 {names::systemLiteral, systemName}};
+    for (const auto& entry : bound)
         registry->addRegistryMember(entry.name, entry.object);
-    registry->addRegistryMember("<objects>", registry);
+    registry->addRegistryMember(names::objects, registry);
 
     // Each primitive registers itself under its plain name and is held as "<name>".
 #define ORVEX_MAKE_PRIMITIVE(Name, text, holder)                                                             \
     {                                                                                                        \
         Object* primitive = heap.make<Name##PrimitiveStringObject>();                                        \
-        primitive->addMember("<id>", primitive);                                                             \
-        primitive->addMember("<super>", string);                                                             \
+        primitive->addMember(names::id, primitive);                                                          \
+        primitive->addMember(names::super, string);                                                          \
         (std::string_view(#holder) == "nil" ? nil : externObject)->addMember("<" text ">", primitive);       \
     }
     ORVEX_PRIMITIVES(ORVEX_MAKE_PRIMITIVE)
 #undef ORVEX_MAKE_PRIMITIVE
 
-    for (const auto& entry : names)
+    for (const auto& entry : bound)
         global.addReference(entry.name, entry.object);
 }

@@ -59,8 +59,8 @@ class StringEvaluationStatement : public Statement {
 
 class SynchronousStringEvaluationStatement : public StringEvaluationStatement {
   public:
-    SynchronousStringEvaluationStatement(std::string_view code, ParameterList parameters, const Symbol& target,
-                                         std::string_view source = {})
+    SynchronousStringEvaluationStatement(std::string_view code, ParameterList parameters,
+                                         const Symbol& target, std::string_view source = {})
         : StringEvaluationStatement(code, std::move(parameters), source), targetName_(&target) {}
     void execute() override;
     std::string_view targetName() const { return targetName_->text(); }

@@ -1,8 +1,9 @@
-// The statement base: made by the parser, given its thread, executed once, deleted.
+// The statement base: made by the parser, kept by the code it was read from, given its thread and
+// executed each time that code runs.
 #pragma once
 
-#include "vm/symbols/Names.h"
 #include "vm/memory/SmallAllocator.h"
+#include "vm/symbols/Names.h"
 
 class Thread;
 

@@ -10,18 +10,22 @@ namespace {
 // Plain ASCII classes: program text is bytes, and no locale may turn a byte into a letter.
 // One table answers every question the lexer asks of a byte.
 enum ByteClass : std::uint8_t {
-    digitByte = 1,      // starts and continues a number
-    letterByte = 2,     // starts an identifier, with '_'
-    specialInName = 4,  // a byte a bracketed name reacts to: line ends, depth, escapes
+    digitByte = 1,     // starts and continues a number
+    letterByte = 2,    // starts an identifier, with '_'
+    specialInName = 4, // a byte a bracketed name reacts to: line ends, depth, escapes
 };
 
 constexpr std::array<std::uint8_t, 256> byteClasses = [] {
     std::array<std::uint8_t, 256> classes{};
-    for (int c = '0'; c <= '9'; ++c) classes[c] = digitByte;
-    for (int c = 'A'; c <= 'Z'; ++c) classes[c] = letterByte;
-    for (int c = 'a'; c <= 'z'; ++c) classes[c] = letterByte;
+    for (int c = '0'; c <= '9'; ++c)
+        classes[c] = digitByte;
+    for (int c = 'A'; c <= 'Z'; ++c)
+        classes[c] = letterByte;
+    for (int c = 'a'; c <= 'z'; ++c)
+        classes[c] = letterByte;
     classes['_'] = letterByte;
-    for (unsigned char c : {'\n', '<', '-', '>', '\\'}) classes[c] = specialInName;
+    for (unsigned char c : {'\n', '<', '-', '>', '\\'})
+        classes[c] = specialInName;
     return classes;
 }();
 
@@ -70,17 +74,39 @@ void Lexer::nextToken() {
     moveTo(at);
     switch (ch) {
     // The tokens that are their one character; '>' closes a bracketed name, but alone it is a token too.
-    case ';': token_ = Token::Semicolon; return;
-    case '.': token_ = Token::Dot; return;
-    case ',': token_ = Token::Comma; return;
-    case ':': token_ = Token::Colon; return;
-    case '(': token_ = Token::OpenParen; return;
-    case ')': token_ = Token::CloseParen; return;
-    case '>': token_ = Token::Greater; return;
-    case '+': token_ = Token::Plus; return;
-    case '*': token_ = Token::Star; return;
-    case '/': token_ = Token::Slash; return;
-    case '%': token_ = Token::Percent; return;
+    case ';':
+        token_ = Token::Semicolon;
+        return;
+    case '.':
+        token_ = Token::Dot;
+        return;
+    case ',':
+        token_ = Token::Comma;
+        return;
+    case ':':
+        token_ = Token::Colon;
+        return;
+    case '(':
+        token_ = Token::OpenParen;
+        return;
+    case ')':
+        token_ = Token::CloseParen;
+        return;
+    case '>':
+        token_ = Token::Greater;
+        return;
+    case '+':
+        token_ = Token::Plus;
+        return;
+    case '*':
+        token_ = Token::Star;
+        return;
+    case '/':
+        token_ = Token::Slash;
+        return;
+    case '%':
+        token_ = Token::Percent;
+        return;
     case '-':
         if (peek(at) == '>') {
             moveTo(at + 1);
@@ -115,7 +141,8 @@ void Lexer::nextToken() {
     if (is(ch, digitByte | letterByte)) {
         // A number is digits; an identifier is a letter or '_' and then any of the three.
         const std::uint8_t part = is(ch, digitByte) ? digitByte : digitByte | letterByte;
-        while (at < text.size() && is(static_cast<unsigned char>(text[at]), part)) ++at;
+        while (at < text.size() && is(static_cast<unsigned char>(text[at]), part))
+            ++at;
         moveTo(at);
         text_ = text.substr(start, at - start);
         token_ = part == digitByte ? Token::Number : Token::Identifier;
@@ -277,4 +304,3 @@ std::string_view Lexer::escapeText(int escaped) {
         return {};
     }
 }
-

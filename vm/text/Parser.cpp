@@ -98,12 +98,13 @@ std::unique_ptr<Statement> Parser::parseAfterName(Token kind, std::string_view n
         }
         if (lexer_.getToken() == Token::OpenParen) {
             if (!parseSynchronousCall(parameters)) return nullptr;
-            return std::make_unique<SynchronousMemberEvaluationStatement>(intern(name), member,
-                                                                          std::move(parameters), intern(target));
+            return std::make_unique<SynchronousMemberEvaluationStatement>(
+                intern(name), member, std::move(parameters), intern(target));
         }
         if (lexer_.getToken() != Token::CloseParen) return expect(copies | calls), nullptr;
         if (!parseAsynchronousCall(parameters)) return nullptr;
-        return std::make_unique<AsynchronousMemberEvaluationStatement>(intern(name), member, std::move(parameters));
+        return std::make_unique<AsynchronousMemberEvaluationStatement>(intern(name), member,
+                                                                       std::move(parameters));
     }
     case Token::OpenParen:
         if (!parseSynchronousCall(parameters)) return nullptr;
