@@ -6,7 +6,7 @@
 #                                    the sanitizers (they slow the interpreter some twenty times)
 # Options:
 #   --seconds S        seconds per target instead
-#   --only "T ..."     only these targets (text program operations numbers check cut lsp)
+#   --only "T ..."     only these targets (text program operations numbers check cut lsp run_options)
 #   --sanitize         keep the sanitizers in a campaign; --no-sanitize drops them in the smoke
 #   --build DIR        the build folder (build-fuzz-sanitize or build-fuzz unless given)
 # The corpus each target grows stays in <build>/fuzz-corpus, so a later campaign goes on from it.
@@ -30,6 +30,7 @@ numbers    numbers     -           -
 check      programs    orvex.dict  -
 cut        cuts        orvex.dict  -
 lsp        programs    orvex.dict  -
+run_options numbers    -           -
 "
 
 seconds=60
