@@ -1,6 +1,11 @@
 // Contexts and the thread's lookup: innermost binding first, bindings to none passed over.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
 #include "tests/support/WorldFixture.h"
 #include "vm/runtime/Reference.h"
 
@@ -82,10 +87,41 @@ TEST_F(ContextTest, LookupOfGlobalsDoesNotDependOnDepth) {
         thread.currentContext().addReference("params", o);
     }
     // With a stack walk this would be 10^10 comparisons; the index makes it instant.
-    for (int i = 0; i < 100000; ++i) ASSERT_EQ(thread.lookup("nil")->target(), o);
+    for (int i = 0; i < 100000; ++i)
+        ASSERT_EQ(thread.lookup("nil")->target(), o);
     EXPECT_EQ(o->refCount(), 100001);
-    while (thread.depth() > 1) thread.popContext();
+    while (thread.depth() > 1)
+        thread.popContext();
     EXPECT_EQ(o->refCount(), 1);
+}
+
+// A frame of thousands of names keeps a table of where each one is: binding, finding and removing
+// in any order, a binding to none among them, and growth must keep it right.
+TEST_F(ContextTest, LargeFramesFindEveryNameThroughTheirTable) {
+    Object* o = Heap::current().make<Object>("a");
+    Thread thread(pool_);
+    thread.pushNewContext();
+    Context frame = thread.currentContext();
+    EXPECT_TRUE(frame.addSharedReference(intern("return"), nullptr));
+    std::vector<std::string> names;
+    for (int i = 0; i < 5000; ++i) {
+        names.push_back("n" + std::to_string(i * 7919 % 5000));
+        ASSERT_TRUE(frame.addReference(names.back(), o));
+    }
+    std::mt19937 random(1);
+    std::shuffle(names.begin(), names.end(), random);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i % 2) frame.discardBinding(intern(names[i]));
+        if (i % 1000 == 0) {
+            ASSERT_TRUE(frame.isBound(intern("return")));
+        }
+    }
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        ASSERT_EQ(frame.isBound(intern(names[i])), i % 2 == 0) << names[i];
+        ASSERT_EQ(frame.getReference(names[i]) != nullptr, i % 2 == 0) << names[i];
+    }
+    EXPECT_EQ(frame.size(), names.size() / 2 + 1);
+    thread.popContext();
 }
 
 } // namespace

@@ -6,6 +6,67 @@
 #include "vm/runtime/Reference.h"
 #include "vm/symbols/Names.h"
 
+// A frame of many bindings (a method that binds names by the thousand, the global context) keeps a
+// table of where each name's binding is, after the bindings in the same block, so that binding,
+// finding and removing a name cost the same whatever the frame holds. Most frames hold a handful
+// and scan them: a table would cost more than it saves.
+namespace {
+
+constexpr std::uint32_t tableFrom = 64; // bindings of room from which a frame keeps a table
+
+std::size_t tableSize(std::uint32_t capacity) {
+    if (capacity < tableFrom) return 0;
+    std::size_t size = 128;
+    while (size < 2 * std::size_t{capacity})
+        size *= 2;
+    return size;
+}
+
+std::uint32_t home(std::uint32_t name, std::size_t size) {
+    return static_cast<std::uint32_t>((name * 0x9E3779B1u) & (size - 1));
+}
+
+} // namespace
+
+std::size_t Context::bytesFor(std::uint32_t capacity) {
+    return capacity * sizeof(Binding) + tableSize(capacity) * sizeof(std::uint32_t);
+}
+
+// Slots hold a binding's index plus one; 0 is an empty slot. Linear probing.
+std::uint32_t* Context::table() const {
+    const Record& r = *record_;
+    return r.capacity_ >= tableFrom ? reinterpret_cast<std::uint32_t*>(r.bindings_ + r.capacity_) : nullptr;
+}
+
+std::size_t Context::slotOf(const std::uint32_t* slots, std::uint32_t name) const {
+    const std::size_t size = tableSize(record_->capacity_);
+    for (std::size_t at = home(name, size);; at = (at + 1) & (size - 1))
+        if (slots[at] == 0 || record_->bindings_[slots[at] - 1].name == name) return at;
+}
+
+void Context::tableInsert(std::uint32_t name, std::uint32_t index) {
+    if (std::uint32_t* slots = table()) slots[slotOf(slots, name)] = index + 1;
+}
+
+// Backward-shift deletion: the entries after the emptied slot that would not be found past the gap
+// move into it, so no slot is ever marked deleted.
+void Context::tableErase(std::uint32_t name) {
+    std::uint32_t* slots = table();
+    if (!slots) return;
+    const std::size_t size = tableSize(record_->capacity_);
+    std::size_t gap = slotOf(slots, name);
+    if (slots[gap] == 0) return;
+    for (std::size_t at = (gap + 1) & (size - 1); slots[at] != 0; at = (at + 1) & (size - 1)) {
+        const std::size_t wanted = home(record_->bindings_[slots[at] - 1].name, size);
+        // Moves when its home is not in (gap, at], cyclically.
+        if ((at > gap && (wanted <= gap || wanted > at)) || (at < gap && wanted <= gap && wanted > at)) {
+            slots[gap] = slots[at];
+            gap = at;
+        }
+    }
+    slots[gap] = 0;
+}
+
 void Context::unbindAll() {
     Record& r = *record_;
     for (std::uint32_t i = 0; i < r.size_; ++i) {
@@ -15,21 +76,31 @@ void Context::unbindAll() {
         if (binding.name != names::returnName.id) binding.reference->release();
         binding.reference->unhold();
     }
-    SmallAllocator::release(r.bindings_, r.capacity_ * sizeof(Binding));
+    SmallAllocator::release(r.bindings_, bytesFor(r.capacity_));
 }
 
 void Context::reserve(std::size_t count) {
     Record& r = *record_;
     if (count <= r.capacity_) return;
-    auto* bindings = static_cast<Binding*>(SmallAllocator::allocate(count * sizeof(Binding)));
+    const auto capacity = static_cast<std::uint32_t>(count);
+    auto* bindings = static_cast<Binding*>(SmallAllocator::allocate(bytesFor(capacity)));
     std::copy(r.bindings_, r.bindings_ + r.size_, bindings);
-    SmallAllocator::release(r.bindings_, r.capacity_ * sizeof(Binding));
+    SmallAllocator::release(r.bindings_, bytesFor(r.capacity_));
     r.bindings_ = bindings;
-    r.capacity_ = static_cast<std::uint32_t>(count);
+    r.capacity_ = capacity;
+    if (std::uint32_t* slots = table()) {
+        std::fill(slots, slots + tableSize(capacity), 0u);
+        for (std::uint32_t i = 0; i < r.size_; ++i)
+            tableInsert(r.bindings_[i].name, i);
+    }
 }
 
 std::size_t Context::position(const Symbol& name) const {
     const Record& r = *record_;
+    if (const std::uint32_t* slots = table()) {
+        const std::uint32_t slot = slots[slotOf(slots, name.id)];
+        return slot == 0 ? r.size_ : slot - 1;
+    }
     std::uint32_t i = 0;
     while (i < r.size_ && r.bindings_[i].name != name.id)
         ++i;
@@ -70,6 +141,7 @@ void Context::bind(const Symbol& name, Reference* reference) {
     if (r.size_ == r.capacity_) reserve(r.size_ < 2 ? 2 : r.size_ + r.size_ / 2);
     Binding& binding = r.bindings_[r.size_++];
     binding = Binding{reference, nullptr, name.id, 0};
+    tableInsert(name.id, r.size_ - 1);
     if (!reference) {
         ++r.unboundCount_;
         return;
@@ -104,7 +176,14 @@ void Context::discardBinding(const Symbol& name) {
     std::size_t at = position(name);
     if (at == r.size_) return;
     Binding binding = r.bindings_[at];
-    r.bindings_[at] = r.bindings_[--r.size_];
+    tableErase(binding.name);
+    // The last binding takes the place of the one removed.
+    const std::uint32_t last = --r.size_;
+    if (at != last) {
+        tableErase(r.bindings_[last].name);
+        r.bindings_[at] = r.bindings_[last];
+        tableInsert(r.bindings_[at].name, static_cast<std::uint32_t>(at));
+    }
     if (!binding.reference) {
         --r.unboundCount_;
         return;

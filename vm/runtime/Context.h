@@ -75,6 +75,13 @@ class Context {
     void bind(const Symbol& name, Reference* reference);
     // Where name is bound here, or size() when it is not.
     std::size_t position(const Symbol& name) const;
+    // The table of a large frame (Context.cpp), or null; the slot of name in it (its own, or the
+    // empty one where it would go); bytes of a bindings block with room for capacity.
+    std::uint32_t* table() const;
+    std::size_t slotOf(const std::uint32_t* slots, std::uint32_t name) const;
+    void tableInsert(std::uint32_t name, std::uint32_t index);
+    void tableErase(std::uint32_t name);
+    static std::size_t bytesFor(std::uint32_t capacity);
 
     NameIndex* index_;
     Record* record_;
