@@ -156,12 +156,15 @@ void ServerModule::serve() {
     }
 }
 
-// Dispatches what the queue holds now; false on the quit message.
+// Dispatches what the queue holds now; false on the quit message. Every message is a client's call
+// or a change of locks, so the shutdown delay starts again after it: a client on its way through an
+// activation (the class object asked for, the object not made yet) holds no lock, but it has called.
 bool ServerModule::dispatchWaitingMessages() {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) return false;
         DispatchMessageW(&message);
+        idleSince_ = GetTickCount();
     }
     return true;
 }

@@ -1,4 +1,4 @@
-// A COM client of OrvexExtern for the Wine tests: ExternClient COMMAND [ARGUMENT]. Prints a line per
+// A COM client of OrvexExtern for the Wine tests: ExternClient COMMAND [ARGUMENTS]. Prints a line per
 // failed check and "<COMMAND> PASSED" at the end; the exit code is the number of failures.
 #include <windows.h>
 
@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -287,6 +288,30 @@ void soakClient(Expect& expect, int calls) {
     }
 }
 
+// Activations one after another, each of a new object that answers one call, vtable and IDispatch
+// in turn, and is released; a pause of up to maxPauseMs before each, so that the clients of a round
+// meet the server at every stage of its life. Every failure is printed with its error and time.
+void activations(Expect& expect, int count, int maxPauseMs) {
+    std::srand(GetCurrentProcessId());
+    for (int i = 0; i < count; ++i) {
+        Sleep(maxPauseMs > 0 ? static_cast<DWORD>(std::rand() % (maxPauseMs + 1)) : 0);
+        ExternObject object;
+        auto begin = std::chrono::steady_clock::now();
+        HRESULT status = object.create(CLSID_Extern);
+        long ms = static_cast<long>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - begin)
+                .count());
+        if (!expect.succeeded(status, "activation " + std::to_string(i) + " (" + std::to_string(ms) + " ms)"))
+            continue;
+        std::wstring left = L"<" + std::to_wstring(i) + L">", want = L"<" + std::to_wstring(i + 1) + L">",
+                     got;
+        InvokeArguments sum = {L"String", L"<+>", left.c_str(), L"<1>"};
+        status = i % 2 ? object.dispatch(1, sum, got) : object.call(sum, got);
+        if (expect.succeeded(status, "call after activation " + std::to_string(i)))
+            expect.equal(got, want, "call after activation " + std::to_string(i));
+    }
+}
+
 // The system's list of open handles, in the form the extended query gives (not in the SDK headers).
 struct HandleEntry {
     void* object;
@@ -451,7 +476,7 @@ void resources(Expect& expect, const wchar_t* path) {
     expect.that(id == 1, "dispatch id of invoke in the type library");
 }
 
-int run(const std::wstring& command, const wchar_t* argument) {
+int run(const std::wstring& command, const wchar_t* argument, const wchar_t* secondArgument) {
     Expect expect;
     if (command == L"activation") {
         activation(expect);
@@ -467,6 +492,9 @@ int run(const std::wstring& command, const wchar_t* argument) {
         soak(expect, argument ? std::wcstol(argument, nullptr, 10) : 500);
     } else if (command == L"soak-client" && argument) {
         soakClient(expect, std::wcstol(argument, nullptr, 10));
+    } else if (command == L"activations" && argument) {
+        activations(expect, std::wcstol(argument, nullptr, 10),
+                    secondArgument ? std::wcstol(secondArgument, nullptr, 10) : 0);
     } else if (command == L"identifiers") {
         identifierFamily(expect);
     } else if (command == L"resources" && argument) {
@@ -501,7 +529,8 @@ int wmain(int argumentCount, wchar_t** arguments) {
         return 100;
     }
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    int failures = run(arguments[1], argumentCount > 2 ? arguments[2] : nullptr);
+    int failures = run(arguments[1], argumentCount > 2 ? arguments[2] : nullptr,
+                       argumentCount > 3 ? arguments[3] : nullptr);
     CoUninitialize();
     return failures;
 }
