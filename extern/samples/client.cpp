@@ -2,6 +2,7 @@
 // the include folder beside the type library. Build it with either of:
 //     cl /EHsc /I "C:\Program Files\Orvex\include" client.cpp ole32.lib oleaut32.lib
 //     x86_64-w64-mingw32-g++ -I<Orvex folder>/include client.cpp -o client.exe -lole32 -loleaut32 -luuid
+// or, for a 32-bit client of the same server, i686-w64-mingw32-g++ with the same arguments.
 #include <windows.h>
 
 #include <cstdio>
