@@ -141,7 +141,7 @@ void Context::bind(const Symbol& name, Reference* reference) {
     if (r.size_ == r.capacity_) reserve(r.size_ < 2 ? 2 : r.size_ + r.size_ / 2);
     Binding& binding = r.bindings_[r.size_++];
     binding = Binding{reference, nullptr, name.id, 0};
-    tableInsert(name.id, r.size_ - 1);
+    if (r.capacity_ >= tableFrom) tableInsert(name.id, r.size_ - 1);
     if (!reference) {
         ++r.unboundCount_;
         return;
