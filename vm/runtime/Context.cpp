@@ -6,13 +6,14 @@
 #include "vm/runtime/Reference.h"
 #include "vm/symbols/Names.h"
 
-// A frame of many bindings (a method that binds names by the thousand, the global context) keeps a
-// table of where each name's binding is, after the bindings in the same block, so that binding,
-// finding and removing a name cost the same whatever the frame holds. Most frames hold a handful
-// and scan them: a table would cost more than it saves.
+// A frame of many bindings that is searched (a method that binds names by the thousand where a
+// binding to none stands, names removed from it) gets a table of where each name's binding is, after
+// the bindings in the same block, from its first search on: binding, finding and removing a name
+// then cost the same whatever the frame holds. Most frames hold a handful and scan them, and a large
+// frame that is never searched (names are found through the name index) has no table to pay for.
 namespace {
 
-constexpr std::uint32_t tableFrom = 64; // bindings of room from which a frame keeps a table
+constexpr std::uint32_t tableFrom = 64; // bindings of room from which a searched frame gets a table
 
 std::size_t tableSize(std::uint32_t capacity) {
     if (capacity < tableFrom) return 0;
@@ -28,18 +29,38 @@ std::uint32_t home(std::uint32_t name, std::size_t size) {
 
 } // namespace
 
-std::size_t Context::bytesFor(std::uint32_t capacity) {
-    return capacity * sizeof(Binding) + tableSize(capacity) * sizeof(std::uint32_t);
+std::size_t Context::bytesFor(std::uint32_t capacity, bool table) {
+    return capacity * sizeof(Binding) + (table ? tableSize(capacity) * sizeof(std::uint32_t) : 0);
 }
 
 // Slots hold a binding's index plus one; 0 is an empty slot. Linear probing.
 std::uint32_t* Context::table() const {
     const Record& r = *record_;
-    return r.capacity_ >= tableFrom ? reinterpret_cast<std::uint32_t*>(r.bindings_ + r.capacity_) : nullptr;
+    return r.hasTable() ? reinterpret_cast<std::uint32_t*>(r.bindings_ + r.capacity()) : nullptr;
+}
+
+// The block again, with the table after the bindings.
+void Context::makeTable() const {
+    Record& r = *record_;
+    const std::uint32_t capacity = r.capacity();
+    auto* bindings = static_cast<Binding*>(SmallAllocator::allocate(bytesFor(capacity, true)));
+    std::copy(r.bindings_, r.bindings_ + r.size_, bindings);
+    SmallAllocator::release(r.bindings_, bytesFor(capacity, false));
+    r.bindings_ = bindings;
+    r.capacity_ = capacity | Record::tableBit;
+    fillTable();
+}
+
+void Context::fillTable() const {
+    Record& r = *record_;
+    std::uint32_t* slots = table();
+    std::fill(slots, slots + tableSize(r.capacity()), 0u);
+    for (std::uint32_t i = 0; i < r.size_; ++i)
+        slots[slotOf(slots, r.bindings_[i].name)] = i + 1;
 }
 
 std::size_t Context::slotOf(const std::uint32_t* slots, std::uint32_t name) const {
-    const std::size_t size = tableSize(record_->capacity_);
+    const std::size_t size = tableSize(record_->capacity());
     for (std::size_t at = home(name, size);; at = (at + 1) & (size - 1))
         if (slots[at] == 0 || record_->bindings_[slots[at] - 1].name == name) return at;
 }
@@ -53,7 +74,7 @@ void Context::tableInsert(std::uint32_t name, std::uint32_t index) {
 void Context::tableErase(std::uint32_t name) {
     std::uint32_t* slots = table();
     if (!slots) return;
-    const std::size_t size = tableSize(record_->capacity_);
+    const std::size_t size = tableSize(record_->capacity());
     std::size_t gap = slotOf(slots, name);
     if (slots[gap] == 0) return;
     for (std::size_t at = (gap + 1) & (size - 1); slots[at] != 0; at = (at + 1) & (size - 1)) {
@@ -76,27 +97,25 @@ void Context::unbindAll() {
         if (binding.name != names::returnName.id) binding.reference->release();
         binding.reference->unhold();
     }
-    SmallAllocator::release(r.bindings_, bytesFor(r.capacity_));
+    SmallAllocator::release(r.bindings_, bytesFor(r.capacity(), r.hasTable()));
 }
 
 void Context::reserve(std::size_t count) {
     Record& r = *record_;
-    if (count <= r.capacity_) return;
+    if (count <= r.capacity()) return;
     const auto capacity = static_cast<std::uint32_t>(count);
-    auto* bindings = static_cast<Binding*>(SmallAllocator::allocate(bytesFor(capacity)));
+    const bool table = r.hasTable();
+    auto* bindings = static_cast<Binding*>(SmallAllocator::allocate(bytesFor(capacity, table)));
     std::copy(r.bindings_, r.bindings_ + r.size_, bindings);
-    SmallAllocator::release(r.bindings_, bytesFor(r.capacity_));
+    SmallAllocator::release(r.bindings_, bytesFor(r.capacity(), table));
     r.bindings_ = bindings;
-    r.capacity_ = capacity;
-    if (std::uint32_t* slots = table()) {
-        std::fill(slots, slots + tableSize(capacity), 0u);
-        for (std::uint32_t i = 0; i < r.size_; ++i)
-            tableInsert(r.bindings_[i].name, i);
-    }
+    r.capacity_ = capacity | (table ? Record::tableBit : 0);
+    if (table) fillTable();
 }
 
 std::size_t Context::position(const Symbol& name) const {
     const Record& r = *record_;
+    if (!r.hasTable() && r.capacity() >= tableFrom) makeTable();
     if (const std::uint32_t* slots = table()) {
         const std::uint32_t slot = slots[slotOf(slots, name.id)];
         return slot == 0 ? r.size_ : slot - 1;
@@ -138,10 +157,10 @@ void Context::bind(const Symbol& name, Reference* reference) {
     Record& r = *record_;
     // A loop keeps a frame alive per iteration, so the frames grow by halves, not doublings: most
     // hold two bindings (a text's params and return) or five (a method's four and a literal).
-    if (r.size_ == r.capacity_) reserve(r.size_ < 2 ? 2 : r.size_ + r.size_ / 2);
+    if (r.size_ == r.capacity()) reserve(r.size_ < 2 ? 2 : r.size_ + r.size_ / 2);
     Binding& binding = r.bindings_[r.size_++];
     binding = Binding{reference, nullptr, name.id, 0};
-    if (r.capacity_ >= tableFrom) tableInsert(name.id, r.size_ - 1);
+    if (r.hasTable()) tableInsert(name.id, r.size_ - 1);
     if (!reference) {
         ++r.unboundCount_;
         return;

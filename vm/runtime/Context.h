@@ -33,6 +33,10 @@ class Context {
 
       private:
         friend class Context;
+        // The top bit of capacity_ says whether the block holds a table after the bindings.
+        static constexpr std::uint32_t tableBit = std::uint32_t{1} << 31;
+        std::uint32_t capacity() const { return capacity_ & ~tableBit; }
+        bool hasTable() const { return (capacity_ & tableBit) != 0; }
         Binding* bindings_ = nullptr;
         std::uint32_t size_ = 0;
         std::uint32_t capacity_ = 0;
@@ -75,13 +79,16 @@ class Context {
     void bind(const Symbol& name, Reference* reference);
     // Where name is bound here, or size() when it is not.
     std::size_t position(const Symbol& name) const;
-    // The table of a large frame (Context.cpp), or null; the slot of name in it (its own, or the
-    // empty one where it would go); bytes of a bindings block with room for capacity.
+    // The table of a large frame that has been searched (Context.cpp), or null; the slot of name in
+    // it (its own, or the empty one where it would go); bytes of a bindings block with room for
+    // capacity, and a table or not.
     std::uint32_t* table() const;
+    void makeTable() const;
+    void fillTable() const;
     std::size_t slotOf(const std::uint32_t* slots, std::uint32_t name) const;
     void tableInsert(std::uint32_t name, std::uint32_t index);
     void tableErase(std::uint32_t name);
-    static std::size_t bytesFor(std::uint32_t capacity);
+    static std::size_t bytesFor(std::uint32_t capacity, bool table);
 
     NameIndex* index_;
     Record* record_;
