@@ -1,6 +1,7 @@
-// One client of the COM benchmark: ComBench extern|trivial CALLS. Activates the server's class,
+// One client of the COM benchmark: ComBench extern|trivial|trivial4 CALLS. Activates the server's class,
 // makes ten calls to warm up, then times CALLS calls through the vtable and prints
-// "CALLS SECONDS". OrvexExtern is asked for a sum, the trivial server to return a short text.
+// "CALLS SECONDS". OrvexExtern is asked for a sum, the trivial server to return a short text (trivial4: through
+// the method that takes as many texts as IExtern::invoke).
 #include <windows.h>
 
 #include <objbase.h>
@@ -52,9 +53,11 @@ int run(const wchar_t* server, int calls) {
             object->Release();
         }
     } else if (ITrivial* object = activate<ITrivial>(CLSID_Trivial, IID_ITrivial)) {
+        bool four = std::wcscmp(server, L"trivial4") == 0;
         timed = timeCalls(calls, [&] {
             BSTR result = nullptr;
-            HRESULT status = object->echo(text, &result);
+            HRESULT status = four ? object->echoThird(interfaceName, plus, text, text, &result)
+                                  : object->echo(text, &result);
             SysFreeString(result);
             return status;
         });
@@ -70,7 +73,7 @@ int run(const wchar_t* server, int calls) {
 
 int wmain(int argumentCount, wchar_t** arguments) {
     if (argumentCount != 3) {
-        std::printf("usage: ComBench extern|trivial CALLS\n");
+        std::printf("usage: ComBench extern|trivial|trivial4 CALLS\n");
         return 2;
     }
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);

@@ -1,4 +1,4 @@
-// A COM local server with one method that returns its argument, and nothing else: no security
+// A COM local server with methods that return an argument, and nothing else: no security
 // settings, no shutdown delay, no conversions. What its clients get is what COM under this system
 // allows at all, the floor that OrvexExtern's calls per second are read against (bench/com/run.sh).
 //   TrivialServer -RegServer | -UnregServer | -Embedding
@@ -64,6 +64,9 @@ class Trivial final : public ITrivial {
     HRESULT STDMETHODCALLTYPE echo(BSTR text, BSTR* result) override {
         *result = SysAllocStringLen(text, SysStringLen(text));
         return *result || !text ? S_OK : E_OUTOFMEMORY;
+    }
+    HRESULT STDMETHODCALLTYPE echoThird(BSTR, BSTR, BSTR third, BSTR, BSTR* result) override {
+        return echo(third, result);
     }
 
   private:

@@ -1,4 +1,4 @@
-' One script client of the COM benchmark: cscript bench.vbs extern|trivial CALLS. The same as
+' One script client of the COM benchmark: cscript bench.vbs extern|trivial|trivial4 CALLS. The same as
 ' ComBench.exe through IDispatch, as script hosts call: prints "CALLS SECONDS".
 Option Explicit
 Dim server, calls, o, i, started, seconds
@@ -9,6 +9,11 @@ If server = "extern" Then
     For i = 1 To 10 : o.invoke "String", "<+>", "<1>", "<1>" : Next
     started = Timer
     For i = 1 To calls : o.invoke "String", "<+>", "<1>", "<1>" : Next
+ElseIf server = "trivial4" Then
+    Set o = CreateObject("Orvex.Trivial")
+    For i = 1 To 10 : o.echoThird "String", "<+>", "<1>", "<1>" : Next
+    started = Timer
+    For i = 1 To calls : o.echoThird "String", "<+>", "<1>", "<1>" : Next
 Else
     Set o = CreateObject("Orvex.Trivial")
     For i = 1 To 10 : o.echo "<1>" : Next

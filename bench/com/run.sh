@@ -67,6 +67,7 @@ row() {
 
 printf '%-28s%12s%12s%12s%12s\n' "calls per second" "vtable 1" "vtable 8" "IDispatch 1" "IDispatch 8"
 row "trivial server (floor)" trivial
+row "trivial, invoke's arguments" trivial4
 row "OrvexExtern, local server" extern
 wine "$server" -Service
 wine net start OrvexExtern >/dev/null
