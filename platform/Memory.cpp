@@ -1,4 +1,4 @@
-// Large blocks: transparent huge pages on Linux, plain memory elsewhere.
+// Large blocks: transparent huge pages on Linux, regions of their own on Windows.
 #include "platform/Memory.h"
 
 #include <cstdint>
@@ -15,15 +15,64 @@
 #include <malloc.h>
 #endif
 
+#ifdef _WIN32
+namespace {
+
+// The size of Windows' large pages when this process may use them: they need the privilege to lock
+// memory, held by few accounts and off until the process enables it. 0 when they cannot be had, or
+// do not divide the blocks asked for.
+std::size_t usableLargePage() {
+    static const std::size_t size = [] {
+        const std::size_t minimum = GetLargePageMinimum();
+        if (minimum == 0 || largePageSize % minimum != 0) return std::size_t{0};
+        HANDLE token = nullptr;
+        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
+            return std::size_t{0};
+        TOKEN_PRIVILEGES privileges{};
+        privileges.PrivilegeCount = 1;
+        privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+        // AdjustTokenPrivileges succeeds without the privilege and says so only in the last error.
+        const bool enabled =
+            LookupPrivilegeValueW(nullptr, L"SeLockMemoryPrivilege", &privileges.Privileges[0].Luid) &&
+            AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr) &&
+            GetLastError() == ERROR_SUCCESS;
+        CloseHandle(token);
+        return enabled ? minimum : std::size_t{0};
+    }();
+    return size;
+}
+
+} // namespace
+#endif
+
 void* allocateLargeBlock(std::size_t bytes) {
 #ifdef _WIN32
-    // Large pages on Windows need a privilege that a program cannot count on.
-    return std::malloc(bytes);
+    // Committed at once, but a page is only made when it is first touched, as on Linux. Large pages
+    // are locked in memory and may be refused when memory is fragmented: then small ones.
+    if (usableLargePage() != 0)
+        if (void* block =
+                VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT | MEM_LARGE_PAGES, PAGE_READWRITE))
+            return block;
+    return VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
 #else
     void* block = std::aligned_alloc(largePageSize, bytes);
     // Only advice: where huge pages are off, the block is ordinary memory.
     if (block) adviseLargePages(block, bytes);
     return block;
+#endif
+}
+
+void freeLargeBlock(void* block) noexcept {
+#ifdef _WIN32
+    if (block) VirtualFree(block, 0, MEM_RELEASE);
+#else
+    std::free(block);
+#endif
+}
+
+void prefault([[maybe_unused]] void* block, [[maybe_unused]] std::size_t bytes) noexcept {
+#ifdef _WIN32
+    if (VirtualLock(block, bytes)) VirtualUnlock(block, bytes);
 #endif
 }
 

@@ -27,17 +27,27 @@ constexpr std::size_t largeArray = largePageSize / 2;
 std::size_t wholeLargePages(std::size_t size) {
     return (size + largePageSize - 1) / largePageSize * largePageSize;
 }
+
+// Small chunks and blocks come from the C library, the rest from the system: what a block is made of
+// follows from its size.
+void freeBlockOf(void* block, std::size_t size) noexcept {
+    if (size >= largeArray)
+        freeLargeBlock(block);
+    else
+        std::free(block);
+}
 } // namespace
 
 SmallAllocator::~SmallAllocator() {
     for (Chunk* chunk = chunks_; chunk;) {
         Chunk* next = chunk->next;
-        ORVEX_UNPOISON(chunk, chunk->size);
-        std::free(chunk);
+        const std::size_t size = chunk->size;
+        ORVEX_UNPOISON(chunk, size);
+        freeBlockOf(chunk, size);
         chunk = next;
     }
-    for (void* block : large_)
-        std::free(block);
+    for (const auto& [block, size] : large_)
+        freeBlockOf(block, size);
 }
 
 void SmallAllocator::charge(std::size_t bytes) {
@@ -53,6 +63,7 @@ void SmallAllocator::newChunk(std::size_t atLeast) {
     charge(size);
     void* memory = large ? allocateLargeBlock(size) : std::malloc(size);
     if (!memory) throw std::bad_alloc();
+    if (large) prefault(memory, size);
     held_ += size;
     ++chunksMade_;
     auto* chunk = static_cast<Chunk*>(memory);
@@ -109,9 +120,9 @@ void* SmallAllocator::allocateLarge(std::size_t size) {
     void* block = pages ? allocateLargeBlock(bytes) : std::malloc(bytes);
     if (!block) throw std::bad_alloc();
     try {
-        large_.insert(block);
+        large_.emplace(block, bytes);
     } catch (...) {
-        std::free(block);
+        freeBlockOf(block, bytes);
         throw;
     }
     held_ += bytes;
@@ -119,7 +130,8 @@ void* SmallAllocator::allocateLarge(std::size_t size) {
 }
 
 void SmallAllocator::releaseLarge(void* block, std::size_t size) noexcept {
-    held_ -= size >= largeArray ? wholeLargePages(size) : size;
+    const std::size_t bytes = size >= largeArray ? wholeLargePages(size) : size;
+    held_ -= bytes;
     large_.erase(block);
-    std::free(block);
+    freeBlockOf(block, bytes);
 }

@@ -16,7 +16,7 @@
 #include <cstddef>
 #include <new>
 #include <string>
-#include <unordered_set>
+#include <unordered_map>
 #include <utility>
 
 #include "platform/ThreadPointer.h"
@@ -127,7 +127,7 @@ class SmallAllocator {
     std::size_t left_ = 0;
     std::size_t chunksMade_ = 0;
     Chunk* chunks_ = nullptr;
-    std::unordered_set<void*> large_;
+    std::unordered_map<void*, std::size_t> large_; // the bytes of each
     std::size_t held_ = 0;
     std::size_t limit_ = 0;
 };
