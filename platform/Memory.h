@@ -14,10 +14,10 @@ void* allocateLargeBlock(std::size_t bytes);
 // Gives back a block of allocateLargeBlock.
 void freeLargeBlock(void* block) noexcept;
 
-// Makes the pages of a block of allocateLargeBlock that is about to be written from end to end (a
-// chunk the allocator carves), in one call instead of a fault per page. On Windows, where large
-// pages are rare, by locking the block into memory and unlocking it at once; where the working set
-// is too small to lock it, its pages come one fault at a time as before. Elsewhere large pages
+// Makes the pages of a block that is about to be written from end to end (a chunk the allocator
+// carves, an image read into memory), in one call instead of a fault per page. On Windows, where
+// large pages are rare, by locking the block into memory and unlocking it at once; where the working
+// set is too small to lock it, its pages come one fault at a time as before. Elsewhere large pages
 // take the faults already, and this does nothing.
 void prefault(void* block, std::size_t bytes) noexcept;
 
