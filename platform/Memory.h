@@ -15,7 +15,8 @@ void* allocateLargeBlock(std::size_t bytes);
 void freeLargeBlock(void* block) noexcept;
 
 // Makes the pages of a block that is about to be written from end to end (a chunk the allocator
-// carves, an image read into memory), in one call instead of a fault per page. On Windows, where
+// carves, a text or an array that fills as it grows, an image read into memory), in one call
+// instead of a fault per page. On Windows, where
 // large pages are rare, by locking the block into memory and unlocking it at once; where the working
 // set is too small to lock it, its pages come one fault at a time as before. Elsewhere large pages
 // take the faults already, and this does nothing.

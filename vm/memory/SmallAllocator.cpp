@@ -119,6 +119,8 @@ void* SmallAllocator::allocateLarge(std::size_t size) {
     charge(bytes);
     void* block = pages ? allocateLargeBlock(bytes) : std::malloc(bytes);
     if (!block) throw std::bad_alloc();
+    // A text written whole, or an array that doubled and fills as the run goes on.
+    if (pages) prefault(block, bytes);
     try {
         large_.emplace(block, bytes);
     } catch (...) {
