@@ -47,13 +47,16 @@ std::size_t usableLargePage() {
 
 void* allocateLargeBlock(std::size_t bytes) {
 #ifdef _WIN32
-    // Committed at once, but a page is only made when it is first touched, as on Linux. Large pages
-    // are locked in memory and may be refused when memory is fragmented: then small ones.
+    // Large pages are locked in memory and may be refused when memory is fragmented: then small ones.
     if (usableLargePage() != 0)
         if (void* block =
                 VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT | MEM_LARGE_PAGES, PAGE_READWRITE))
             return block;
-    return VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    void* block = VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    // Committed pages are made only when first touched, a fault each. Locking the block makes them all
+    // in one call; where the working set is too small to lock it, they come one fault at a time.
+    if (block && VirtualLock(block, bytes)) VirtualUnlock(block, bytes);
+    return block;
 #else
     void* block = std::aligned_alloc(largePageSize, bytes);
     // Only advice: where huge pages are off, the block is ordinary memory.
@@ -67,12 +70,6 @@ void freeLargeBlock(void* block) noexcept {
     if (block) VirtualFree(block, 0, MEM_RELEASE);
 #else
     std::free(block);
-#endif
-}
-
-void prefault([[maybe_unused]] void* block, [[maybe_unused]] std::size_t bytes) noexcept {
-#ifdef _WIN32
-    if (VirtualLock(block, bytes)) VirtualUnlock(block, bytes);
 #endif
 }
 

@@ -9,18 +9,12 @@ inline constexpr std::size_t largePageSize = std::size_t{2} << 20;
 // A block of bytes (a multiple of largePageSize) straight from the system, backed by large pages
 // where the system offers them: a deep recursion keeps every frame it made, and each small page it
 // touches costs a fault. Aligned to largePageSize on Linux; on Windows a region of its own, of large
-// pages when the process holds the privilege to lock memory. Null when there is no memory.
+// pages when the process holds the privilege to lock memory, and otherwise with its small pages made
+// in one call instead of a fault each (every block asked for is written from end to end: a chunk the
+// allocator carves, a text, an array that fills as it grows). Null when there is no memory.
 void* allocateLargeBlock(std::size_t bytes);
 // Gives back a block of allocateLargeBlock.
 void freeLargeBlock(void* block) noexcept;
-
-// Makes the pages of a block that is about to be written from end to end (a chunk the allocator
-// carves, a text or an array that fills as it grows, an image read into memory), in one call
-// instead of a fault per page. On Windows, where
-// large pages are rare, by locking the block into memory and unlocking it at once; where the working
-// set is too small to lock it, its pages come one fault at a time as before. Elsewhere large pages
-// take the faults already, and this does nothing.
-void prefault(void* block, std::size_t bytes) noexcept;
 
 // The machine's memory in bytes; 0 when the system does not say.
 std::size_t physicalMemory();

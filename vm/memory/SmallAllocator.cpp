@@ -63,7 +63,6 @@ void SmallAllocator::newChunk(std::size_t atLeast) {
     charge(size);
     void* memory = large ? allocateLargeBlock(size) : std::malloc(size);
     if (!memory) throw std::bad_alloc();
-    if (large) prefault(memory, size);
     held_ += size;
     ++chunksMade_;
     auto* chunk = static_cast<Chunk*>(memory);
@@ -119,8 +118,6 @@ void* SmallAllocator::allocateLarge(std::size_t size) {
     charge(bytes);
     void* block = pages ? allocateLargeBlock(bytes) : std::malloc(bytes);
     if (!block) throw std::bad_alloc();
-    // A text written whole, or an array that doubled and fills as the run goes on.
-    if (pages) prefault(block, bytes);
     try {
         large_.emplace(block, bytes);
     } catch (...) {

@@ -41,7 +41,6 @@ template <class String> bool readImageStream(std::FILE* file, String& text) {
         std::size_t length = text.size();
         text.reserve(length + remainingSize(file) + 1); // one more: the end is met without regrowing
         adviseLargePages(text.data(), text.capacity());
-        prefault(text.data(), text.capacity());
         text.resize(text.capacity());
         while ((got = std::fread(text.data() + length, 1, text.size() - length, file)) > 0) {
             length += got;
