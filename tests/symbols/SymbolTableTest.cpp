@@ -41,4 +41,33 @@ TEST(SymbolTableTest, HoldsEachTextOnceInStringOrder) {
             EXPECT_EQ(*symbols[i] < *symbols[j], texts[i] < texts[j]) << i << " " << j;
 }
 
+// A computed text lives while something holds it and goes at the next collection once nothing
+// does; its number goes to the next symbol made. Interning it pins it for good.
+TEST(SymbolTableTest, FreesComputedTextsNothingHolds) {
+    Runtime runtime;
+    Runtime::Use use(runtime);
+    SymbolTable& table = SymbolTable::current();
+    const std::size_t before = table.size();
+    const Symbol& held = table.internComputed("<held>");
+    const Symbol& loose = table.internComputed("<loose>");
+    const Symbol& pinned = table.internComputed("<pinned>");
+    table.hold(held);
+    table.hold(held);
+    EXPECT_EQ(&table.intern("<pinned>"), &pinned);
+    const std::uint32_t looseId = loose.id;
+    table.unhold(held);
+    table.collect();
+    EXPECT_EQ(table.find("<loose>"), nullptr);
+    EXPECT_EQ(table.size(), before + 2);
+    EXPECT_EQ(held.text(), "<held>");
+    EXPECT_EQ(table.internComputed("<made>").id, looseId);
+    table.unhold(held);
+    table.hold(pinned);
+    table.unhold(pinned);
+    table.collect();
+    EXPECT_EQ(table.find("<held>"), nullptr);
+    EXPECT_EQ(table.find("<pinned>"), &pinned);
+    EXPECT_EQ(table.size(), before + 1);
+}
+
 } // namespace

@@ -105,7 +105,9 @@ bool KeyTree::insert(const Symbol& symbol, Member member) {
         putAt(*leaf, i, key, member);
     else
         putAt(*right, i - keep, key, member);
-    insertIntoParent(path, leaf, right->keys[0], right);
+    Key separator;
+    setSeparator(separator, right->keys[0]);
+    insertIntoParent(path, leaf, separator, right);
     return true;
 }
 
@@ -146,7 +148,7 @@ bool KeyTree::spillToNext(const Path& path, Leaf& leaf, std::uint32_t i, const K
         leaf.count = leafCapacity - moving;
         putAt(leaf, i, key, member);
     }
-    parent->separators[slot] = next->keys[0];
+    setSeparator(parent->separators[slot], next->keys[0]);
     return true;
 }
 

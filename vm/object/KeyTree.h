@@ -110,6 +110,11 @@ class KeyTree : public SmallObject {
         return low;
     }
     static Key keyOf(const Symbol& symbol) { return Key{symbol.prefix, &symbol}; }
+    // A separator outlives the entry it was taken from, so its symbol must not go with the entry.
+    static void setSeparator(Key& separator, const Key& from) {
+        SymbolTable::current().pin(*from.symbol);
+        separator = from;
+    }
     // The first position in the leaf whose key is not below key.
     static std::uint32_t lowerBound(const Leaf& leaf, const Key& key) {
         return search<Bound::Lower>(leaf.keys, leaf.count, key);

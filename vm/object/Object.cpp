@@ -1,6 +1,7 @@
 // Objects, members and the registration of new objects.
 #include "vm/object/Object.h"
 
+#include "platform/Assert.h"
 #include "vm/object/Heap.h"
 #include "vm/object/Registry.h"
 #include "vm/object/StringObject.h"
@@ -53,9 +54,15 @@ Member* Object::lookupMember(std::string_view name) {
 }
 
 // One search of the table both finds a present name and places an absent one.
+// A registry entry holds its key (a string's text may be a transient symbol); every other member's
+// key is a name read from program text, pinned.
 bool Object::insertMember(const Symbol& name, Object* target, bool counted) {
+    ORVEX_ASSERT(!counted || !name.transient(), "a counted member's key is pinned");
     if (!members_.insert(name, Member{target, counted})) return false;
-    if (!counted) ++target->registryEntries_;
+    if (!counted) {
+        ++target->registryEntries_;
+        SymbolTable::current().hold(name);
+    }
     return true;
 }
 
@@ -65,6 +72,11 @@ void Object::dropMember(const Member& member) {
         member.target()->decrementRefCount();
     else
         --member.target()->registryEntries_;
+}
+
+void Object::dropMember(const Symbol& key, const Member& member) {
+    dropMember(member);
+    if (!member.counted()) SymbolTable::current().unhold(key);
 }
 
 bool Object::addMember(const Symbol& name, Object* target) {
@@ -81,14 +93,14 @@ bool Object::setMember(const Symbol& name, Object* target) {
     if (dead_) return true;
     if (&name == &names::id) registry::rekey(this, target);
     Member old;
-    if (members_.erase(name, old)) dropMember(old);
+    if (members_.erase(name, old)) dropMember(name, old);
     insertMember(name, target, true);
     return true;
 }
 
 void Object::removeMember(const Symbol& name) {
     Member old;
-    if (members_.erase(name, old)) dropMember(old);
+    if (members_.erase(name, old)) dropMember(name, old);
 }
 
 bool Object::isOwnSuper() {
@@ -158,6 +170,10 @@ StringObject* Object::asStringObject() {
 }
 
 void Object::releaseMembers() {
+    // The registry's entries hold their keys.
+    members_.forEach([](const Symbol& key, const Member& member) {
+        if (!member.counted()) SymbolTable::current().unhold(key);
+    });
     Member member;
     while (members_.popFirst(member))
         dropMember(member);
@@ -168,6 +184,8 @@ void Object::releaseMembers() {
 
 void Object::kill() {
     releaseMembers();
+    if (!dead_ && kind_ != Kind::Plain)
+        SymbolTable::current().unhold(static_cast<StringObject*>(this)->symbol());
     twoPointsLocked_ = false;
     dead_ = true;
 }

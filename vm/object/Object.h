@@ -110,6 +110,7 @@ class Object : public SmallObject {
   private:
     bool insertMember(const Symbol& name, Object* target, bool counted);
     void dropMember(const Member& member);
+    void dropMember(const Symbol& key, const Member& member);
     void releaseMembers();
 
     bool twoPointsLocked_ = false;

@@ -40,7 +40,8 @@ void InvokePrimitiveStringObject::execute(Thread& thread, const Symbol&, const S
     // A literal answer is made a symbol at once, since it names a literal if nothing else; any
     // other answer that was never a symbol is bound to nothing.
     bool literal = isStringLiteral(answer);
-    const Symbol* answerName = literal ? &intern(answer) : SymbolTable::current().find(answer);
+    SymbolTable& symbols = SymbolTable::current();
+    const Symbol* answerName = literal ? &symbols.internComputed(answer) : symbols.find(answer);
     if (Reference* named = answerName ? thread.lookup(*answerName) : nullptr)
         result->rebind(named->target());
     else if (literal)

@@ -38,5 +38,6 @@ void GetRefCountPrimitiveStringObject::execute(Thread& thread, const Symbol& rec
     ResultCall call;
     if (!object || !beginResult(thread, resultName, StringLookup::AfterResult, call)) return;
     // Read after the result is resolved: a binding just made to the receiver counts.
-    call.result->rebind(makeLiteralObject(intern(formatNumberLiteral(object->refCount())), call.string));
+    const Symbol& count = SymbolTable::current().internComputed(formatNumberLiteral(object->refCount()));
+    call.result->rebind(makeLiteralObject(count, call.string));
 }

@@ -20,8 +20,12 @@ Code* Code::make(CharStream stream, Keeping keeping) {
 // reads the text in place, and every string object with that text shares it.
 Code* Code::of(StringObject& string) {
     const Symbol& text = string.symbol();
-    TextCache*& code = SymbolTable::current().codeOf(text);
-    if (!code) code = make(CharStream::view(unquote(text.text())), Keeping::Every);
+    SymbolTable& symbols = SymbolTable::current();
+    TextCache* code = symbols.codeOf(text);
+    if (!code) {
+        code = make(CharStream::view(unquote(text.text())), Keeping::Every);
+        symbols.keepCode(text, code);
+    }
     return static_cast<Code*>(code);
 }
 

@@ -88,10 +88,15 @@ void Context::tableErase(std::uint32_t name) {
     slots[gap] = 0;
 }
 
+void Context::releaseName(const Binding& binding) {
+    if (binding.shadowedDepth & holdsName) SymbolTable::current().unhold(binding.name);
+}
+
 void Context::unbindAll() {
     Record& r = *record_;
     for (std::uint32_t i = 0; i < r.size_; ++i) {
         const Binding& binding = r.bindings_[i];
+        releaseName(binding);
         if (!binding.reference) continue;
         unindex(binding);
         if (binding.name != names::returnName.id) binding.reference->release();
@@ -139,7 +144,7 @@ void Context::unindex(const Binding& binding) {
         index_->clearBottom(binding.name);
     else
         index_->pop(binding.name, record_->depth_,
-                    NameIndex::Shadowed{binding.shadowed, binding.shadowedDepth});
+                    NameIndex::Shadowed{binding.shadowed, binding.shadowedDepth & ~holdsName});
 }
 
 bool Context::isBound(const Symbol& name) const {
@@ -159,7 +164,9 @@ void Context::bind(const Symbol& name, Reference* reference) {
     // hold two bindings (a text's params and return) or five (a method's four and a literal).
     if (r.size_ == r.capacity()) reserve(r.size_ < 2 ? 2 : r.size_ + r.size_ / 2);
     Binding& binding = r.bindings_[r.size_++];
-    binding = Binding{reference, nullptr, name.id, 0};
+    const std::uint32_t holds = name.transient() ? holdsName : 0;
+    binding = Binding{reference, nullptr, name.id, holds};
+    if (holds) SymbolTable::current().hold(name);
     if (r.hasTable()) tableInsert(name.id, r.size_ - 1);
     if (!reference) {
         ++r.unboundCount_;
@@ -172,7 +179,7 @@ void Context::bind(const Symbol& name, Reference* reference) {
     }
     NameIndex::Shadowed hidden = index_->push(name, r.depth_, reference);
     binding.shadowed = hidden.reference;
-    binding.shadowedDepth = hidden.depth;
+    binding.shadowedDepth = hidden.depth | holds;
 }
 
 bool Context::addReference(const Symbol& name, Object* target) {
@@ -203,6 +210,7 @@ void Context::discardBinding(const Symbol& name) {
         r.bindings_[at] = r.bindings_[last];
         tableInsert(r.bindings_[at].name, static_cast<std::uint32_t>(at));
     }
+    releaseName(binding);
     if (!binding.reference) {
         --r.unboundCount_;
         return;

@@ -19,8 +19,12 @@ class Context {
         Reference* reference; // null: bound to no reference
         Reference* shadowed;
         std::uint32_t name;
+        // The top bit: the name is a transient symbol (an answer's text), which the binding holds.
         std::uint32_t shadowedDepth;
     };
+    static constexpr std::uint32_t holdsName = std::uint32_t{1} << 31;
+    // Lets go of the binding's name, if it holds it.
+    static void releaseName(const Binding& binding);
 
   public:
     // What the thread's stack keeps of a context. A loop keeps a context per iteration alive, so

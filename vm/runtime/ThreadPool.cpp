@@ -77,9 +77,14 @@ ThreadPool::Outcome ThreadPool::run() {
     interrupted_.store(false, std::memory_order_relaxed);
     turns_.store(0, std::memory_order_relaxed);
     turnsGiven_ = turnsLeft_ = statementLimit_ != 0 ? statementLimit_ : UINT64_MAX;
+    // Between two statements nothing holds a symbol but what counts as holding it: the texts let go
+    // of are freed there.
+    SymbolTable& symbols = SymbolTable::current();
     if (main_) {
-        while (!main_->finished())
+        while (!main_->finished()) {
             if (!main_->step()) return cut_;
+            if (symbols.hasReleased()) symbols.collect();
+        }
         delete main_;
         main_ = nullptr;
     }
@@ -109,6 +114,7 @@ ThreadPool::Outcome ThreadPool::run() {
                     closeGap();
                     return cut_;
                 }
+                if (symbols.hasReleased()) symbols.collect();
                 stepped_ = true;
             }
             evaluations_[kept_++] = evaluation;

@@ -54,13 +54,32 @@ SymbolTable::SymbolTable() : slots_(1024, Slot{0, 0}), wellKnownCode_(wellKnownC
     count_ = wellKnownCount;
 }
 
-TextCache*& SymbolTable::codeOf(const Symbol& symbol) {
-    return symbol.id < wellKnownCount ? wellKnownCode_[symbol.id] : symbol.code;
+TextCache* SymbolTable::codeOf(const Symbol& symbol) const {
+    if (symbol.id < wellKnownCount) return wellKnownCode_[symbol.id];
+    return symbol.transient() ? nullptr : reinterpret_cast<TextCache*>(symbol.state);
 }
 
-std::string_view SymbolTable::keep(std::string_view text) {
+void SymbolTable::keepCode(const Symbol& symbol, TextCache* code) {
+    if (symbol.id < wellKnownCount) {
+        wellKnownCode_[symbol.id] = code;
+        return;
+    }
+    pin(symbol); // its code reads the text in place
+    symbol.state = reinterpret_cast<std::uintptr_t>(code);
+}
+
+// A transient text of up to a small block's size is a block of its own, given back with it. A longer
+// one is laid end to end with the pinned texts as well: a large block each would cost a system call
+// and pages of its own, and the loops that build texts piece by piece keep them all.
+bool SymbolTable::ownsBlock(std::size_t size) {
+    return size != 0 && size <= SmallAllocator::largest;
+}
+
+std::string_view SymbolTable::keep(std::string_view text, bool transient) {
     if (text.empty()) return "";
-    auto* bytes = static_cast<char*>(SmallAllocator::carveForever(text.size()));
+    void* block = transient && ownsBlock(text.size()) ? SmallAllocator::allocate(text.size())
+                                                      : SmallAllocator::carveForever(text.size());
+    auto* bytes = static_cast<char*>(block);
     std::memcpy(bytes, text.data(), text.size());
     return {bytes, text.size()};
 }
@@ -87,30 +106,87 @@ void SymbolTable::rehash() {
 }
 
 const Symbol& SymbolTable::intern(std::string_view text) {
+    const std::uint32_t hash = hashOf(text);
+    const std::size_t slot = slotOf(text, hash);
+    if (slots_[slot].number == 0) return make(text, hash, false);
+    const Symbol& symbol = symbolIn(slots_[slot]);
+    pin(symbol);
+    return symbol;
+}
+
+const Symbol& SymbolTable::internComputed(std::string_view text) {
+    const std::uint32_t hash = hashOf(text);
+    const std::size_t slot = slotOf(text, hash);
+    return slots_[slot].number != 0 ? symbolIn(slots_[slot]) : make(text, hash, true);
+}
+
+const Symbol& SymbolTable::make(std::string_view text, std::uint32_t hash, bool transient) {
     // A symbol's length is 32 bits: a longer text ends the run as memory running out does.
     if (text.size() > UINT32_MAX) throw std::bad_alloc();
-    std::uint32_t hash = hashOf(text);
-    std::size_t slot = slotOf(text, hash);
-    if (slots_[slot].number != 0) return symbolIn(slots_[slot]);
     static_assert(blockSize * sizeof(Symbol) <= SmallAllocator::largest,
                   "a block of symbols is a small block");
     // Everything that can fail comes first, so a table that runs out of memory stays as it was.
-    if (std::size_t{count_ + 1} * 2 > slots_.size()) {
-        rehash();
-        slot = slotOf(text, hash);
-    }
-    const std::string_view kept = keep(text);
-    const std::uint32_t id = count_;
-    if ((id & (blockSize - 1)) == 0) {
+    if ((size() + 1) * 2 > slots_.size()) rehash();
+    Symbol* place;
+    if (firstFreed_ != 0) {
+        place = const_cast<Symbol*>(&byId(firstFreed_ - 1));
+    } else if ((count_ & (blockSize - 1)) == 0) {
         makeRoomForOne(blocks_);
         filling_ = static_cast<Symbol*>(SmallAllocator::allocate(blockSize * sizeof(Symbol)));
         blocks_.push_back(filling_);
+        place = filling_;
+    } else {
+        place = &filling_[count_ & (blockSize - 1)];
     }
-    const Symbol* symbol = new (&filling_[id & (blockSize - 1)])
-        Symbol{kept.data(), static_cast<std::uint32_t>(kept.size()), id, prefixOf(text)};
-    ++count_;
-    slots_[slot] = Slot{hash, id + 1};
+    const std::string_view kept = keep(text, transient); // the last thing that can fail
+    std::uint32_t id;
+    if (firstFreed_ != 0) {
+        id = firstFreed_ - 1;
+        firstFreed_ = static_cast<std::uint32_t>(place->state);
+        --freed_;
+    } else {
+        id = count_++;
+    }
+    const Symbol* symbol =
+        new (place) Symbol{kept.data(), static_cast<std::uint32_t>(kept.size()), id, prefixOf(text)};
+    slots_[slotOf(text, hash)] = Slot{hash, id + 1};
+    if (transient) {
+        symbol->state = transientBit;
+        queue(*symbol); // held by nothing yet
+    }
     return *symbol;
+}
+
+void SymbolTable::collect() {
+    for (const std::uint32_t id : pending_) {
+        const Symbol& symbol = byId(id);
+        if (!symbol.transient()) continue;
+        symbol.state &= ~queuedBit;
+        if (symbol.state == transientBit) free(symbol);
+    }
+    pending_.clear();
+}
+
+// Out of the slots (the entries after it that would not be found past the gap move into it), its
+// text given back, its number kept for the next symbol.
+void SymbolTable::free(const Symbol& symbol) {
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t gap = slotOf(symbol.text(), hashOf(symbol.text()));
+    for (std::size_t at = (gap + 1) & mask; slots_[at].number != 0; at = (at + 1) & mask) {
+        const std::size_t wanted = slots_[at].hash & mask;
+        if ((at > gap && (wanted <= gap || wanted > at)) || (at < gap && wanted <= gap && wanted > at)) {
+            slots_[gap] = slots_[at];
+            gap = at;
+        }
+    }
+    slots_[gap] = Slot{0, 0};
+    if (ownsBlock(symbol.size)) SmallAllocator::release(const_cast<char*>(symbol.bytes), symbol.size);
+    Symbol& freed = const_cast<Symbol&>(symbol);
+    freed.bytes = nullptr;
+    freed.size = 0;
+    freed.state = firstFreed_;
+    firstFreed_ = symbol.id + 1;
+    ++freed_;
 }
 
 const Symbol* SymbolTable::find(std::string_view text) const {

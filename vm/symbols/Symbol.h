@@ -22,18 +22,26 @@ class TextCache {
 };
 
 // 32 bytes: a loop makes a number, and so a symbol, at every turn. The table's slots keep the hash.
+//
+// Most symbols are pinned: a name read from program text, a member key, a text read as code stays as
+// long as the runtime. A text that a primitive computes (an answer of <invoke>) makes a transient
+// symbol instead, held only by the string objects with that text, the registry entries keyed by it
+// and the bindings named by it; once none is left, the table frees it at the next statement
+// boundary and reuses its number. Anything else that asks the table for the text (intern) pins it.
 struct Symbol {
     const char* bytes; // the table's, for as long as the symbol
     std::uint32_t size;
-    std::uint32_t id; // dense from 0, in the order the symbols were made
+    std::uint32_t id; // dense from 0; a freed symbol's number goes to the next one made
     // The first eight bytes, big-endian, zero-padded: comparing two prefixes orders most pairs of
     // texts without reading them (the registry is a tree of many thousand texts).
     std::uint64_t prefix;
-    // The text read as code, kept for every string object with this text: a text never changes.
-    // Read and written through SymbolTable::codeOf, never directly: the well-known symbols are
-    // shared by every table and keep theirs in the table.
-    mutable TextCache* code = nullptr;
+    // Pinned: the text read as code (a TextCache*, or 0), kept for every string object with this
+    // text: a text never changes. Transient: its holders times four, plus two while the table may
+    // free it at the next boundary, plus one. Read and written by the SymbolTable alone: the
+    // well-known symbols are shared by every table and keep their code there.
+    mutable std::uintptr_t state = 0;
 
+    bool transient() const { return (state & 1) != 0; }
     std::string_view text() const { return {bytes, size}; }
     bool empty() const { return size == 0; }
     bool operator<(const Symbol& other) const {
@@ -65,15 +73,39 @@ class SymbolTable {
         return ThreadPointer<SymbolTable>::exchange(table);
     }
 
-    // The symbol of text, made on first use. Symbols live as long as the table.
+    // The symbol of text, made on first use, and pinned: it lives as long as the table.
     const Symbol& intern(std::string_view text);
+    // The symbol of a text a primitive computed: made transient when new, and freed at the next
+    // statement boundary unless something holds it by then.
+    const Symbol& internComputed(std::string_view text);
     // The symbol of text if it was ever made: a text never made is bound to nothing and keys nothing.
+    // The answer is for the statement under way: it pins nothing.
     const Symbol* find(std::string_view text) const;
-    std::size_t size() const { return count_; }
+    // How many symbols are alive.
+    std::size_t size() const { return count_ - freed_; }
     // "<n>", kept at hand for the few keys of parameter objects.
     const Symbol& number(std::int32_t n);
-    // Where the code read from symbol's text is kept.
-    TextCache*& codeOf(const Symbol& symbol);
+    // The code read from symbol's text, or null; keeping one pins the symbol.
+    TextCache* codeOf(const Symbol& symbol) const;
+    void keepCode(const Symbol& symbol, TextCache* code);
+
+    // A string object, registry entry or binding that holds symbol begins and ends; nothing for a
+    // pinned symbol.
+    void hold(const Symbol& symbol) {
+        if (symbol.transient()) symbol.state += holderUnit;
+    }
+    void unhold(const Symbol& symbol) {
+        if (symbol.transient() && (symbol.state -= holderUnit) == transientBit) queue(symbol);
+    }
+    void unhold(std::uint32_t id) { unhold(byId(id)); }
+    // Keeps symbol for as long as the table: for a holder that is not counted (a bound in a tree).
+    void pin(const Symbol& symbol) {
+        if (symbol.transient()) symbol.state = 0; // if it waits to be freed, the table passes it over
+    }
+    // At a statement boundary, when anything may have been let go: frees the transient symbols that
+    // nothing holds, their texts and their slots.
+    bool hasReleased() const { return !pending_.empty(); }
+    void collect();
 
   private:
     // The slot that holds text, or the empty slot where it would go.
@@ -100,9 +132,28 @@ class SymbolTable {
     Symbol* filling_ = nullptr; // the last block, while symbols are made in it
     std::uint32_t count_ = 0;
 
-    // The texts' bytes. Symbols never go, so their texts lie end to end in the pool's chunks
-    // (large pages once there are many) instead of one allocation each.
-    std::string_view keep(std::string_view text);
+    // The texts' bytes. Pinned symbols never go, so their texts lie end to end in the pool's chunks
+    // (large pages once there are many) instead of one allocation each; a short transient text is
+    // a block of its own, given back with it.
+    std::string_view keep(std::string_view text, bool transient);
+    static bool ownsBlock(std::size_t size);
+    const Symbol& make(std::string_view text, std::uint32_t hash, bool transient);
+    void free(const Symbol& symbol);
+    // Transient symbols let go of since the last statement boundary, which may be freed.
+    // The freed symbols are linked through their state words (the next one's number plus one).
+    std::uint32_t firstFreed_ = 0;
+    std::uint32_t freed_ = 0;
+    std::vector<std::uint32_t, SmallBlocks<std::uint32_t>> pending_;
+    static constexpr std::uintptr_t transientBit = 1, queuedBit = 2, holderUnit = 4;
+    // Let go of by its last holder, which must not fail: without room to list it, it stays for good.
+    void queue(const Symbol& symbol) noexcept {
+        try {
+            pending_.push_back(symbol.id);
+            symbol.state |= queuedBit;
+        } catch (...) {
+            symbol.state = 0;
+        }
+    }
 
     static constexpr std::int32_t numbersKept = 64;
     const Symbol* numbers_[numbersKept] = {};
