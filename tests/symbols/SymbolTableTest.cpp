@@ -53,6 +53,8 @@ TEST(SymbolTableTest, FreesComputedTextsNothingHolds) {
     const Symbol& pinned = table.internComputed("<pinned>");
     table.hold(held);
     table.hold(held);
+    table.hold(loose);
+    table.unhold(loose);
     EXPECT_EQ(&table.intern("<pinned>"), &pinned);
     const std::uint32_t looseId = loose.id;
     table.unhold(held);
@@ -60,7 +62,10 @@ TEST(SymbolTableTest, FreesComputedTextsNothingHolds) {
     EXPECT_EQ(table.find("<loose>"), nullptr);
     EXPECT_EQ(table.size(), before + 2);
     EXPECT_EQ(held.text(), "<held>");
-    EXPECT_EQ(table.internComputed("<made>").id, looseId);
+    const Symbol& made = table.internComputed("<made>");
+    EXPECT_EQ(made.id, looseId);
+    table.hold(made);
+    table.unhold(made);
     table.unhold(held);
     table.hold(pinned);
     table.unhold(pinned);

@@ -1,5 +1,6 @@
-// The heap: the world's objects. Objects are never freed one by one: <delete> only kills an object,
-// so any reference left to it stays valid until the runtime, and its memory, goes.
+// The heap: the world's objects. <delete> only kills an object, so any reference left to it stays
+// valid; a dead object is freed once nothing points at it, between two statements, when no pointer
+// to it is left on the native stack either. The rest goes with the runtime's memory.
 #pragma once
 
 #include <unordered_map>
@@ -29,7 +30,19 @@ class Heap {
 
     // The System object, whose <objects> member is the registry new objects register in.
     Object* system() const { return system_; }
-    void setSystem(Object* system) { system_ = system; }
+    // The heap points at it for good.
+    void setSystem(Object* system);
+
+    // A dead object that nothing points at any more; without room to list it, it stays.
+    void noteUnreachable(Object* object) noexcept {
+        try {
+            unreachable_.push_back(object);
+        } catch (...) {
+        }
+    }
+    bool hasUnreachable() const { return !unreachable_.empty(); }
+    // At a statement boundary: frees the dead objects that nothing points at.
+    void collect();
 
     // The threads suspended on an object by <enter>, last in first out. Few objects are ever
     // entered, so the stacks are kept here rather than in every object.
@@ -42,4 +55,5 @@ class Heap {
                        SmallBlocks<std::pair<const Object* const, Waiters>>>
         waiters_;
     Object* system_ = nullptr;
+    std::vector<Object*, SmallBlocks<Object*>> unreachable_;
 };

@@ -31,8 +31,10 @@ void KeyTree::destroy(Node* node) {
         return;
     }
     auto* inner = static_cast<Inner*>(node);
-    for (std::uint32_t i = 0; i < inner->count; ++i)
+    for (std::uint32_t i = 0; i < inner->count; ++i) {
+        if (i > 0) dropSeparator(inner->separators[i - 1]);
         destroy(inner->children[i]);
+    }
     delete inner;
 }
 
@@ -78,6 +80,7 @@ bool KeyTree::insert(const Symbol& symbol, Member member) {
     }
     ++size_;
     const Symbol* previous = std::exchange(lastInserted_, &symbol);
+    insertedBefore_ = previous;
     if (leaf->count < leafCapacity) {
         putAt(*leaf, i, key, member);
         return true;
@@ -105,9 +108,7 @@ bool KeyTree::insert(const Symbol& symbol, Member member) {
         putAt(*leaf, i, key, member);
     else
         putAt(*right, i - keep, key, member);
-    Key separator;
-    setSeparator(separator, right->keys[0]);
-    insertIntoParent(path, leaf, separator, right);
+    insertIntoParent(path, leaf, takeSeparator(right->keys[0]), right);
     return true;
 }
 
@@ -148,7 +149,8 @@ bool KeyTree::spillToNext(const Path& path, Leaf& leaf, std::uint32_t i, const K
         leaf.count = leafCapacity - moving;
         putAt(leaf, i, key, member);
     }
-    setSeparator(parent->separators[slot], next->keys[0]);
+    dropSeparator(parent->separators[slot]);
+    parent->separators[slot] = takeSeparator(next->keys[0]);
     return true;
 }
 
@@ -205,6 +207,7 @@ bool KeyTree::erase(const Symbol& symbol, Member& removed) {
     std::uint32_t i = lowerBound(*leaf, key);
     if (!at(*leaf, i, key)) return false;
     if (&symbol == presentKey_) presentKey_ = nullptr;
+    if (&symbol == lastInserted_) lastInserted_ = std::exchange(insertedBefore_, nullptr);
     removed = leaf->members[i];
     std::copy(leaf->keys + i + 1, leaf->keys + leaf->count, leaf->keys + i);
     std::copy(leaf->members + i + 1, leaf->members + leaf->count, leaf->members + i);
@@ -234,9 +237,11 @@ void KeyTree::removeLeaf(Path& path, Leaf* leaf) {
         std::copy(parent->children + slot + 1, parent->children + parent->count, parent->children + slot);
         // The separator below the removed child goes with it (the one above, for the first child).
         std::uint32_t separator = slot == 0 ? 0 : slot - 1;
-        if (parent->count > 1)
+        if (parent->count > 1) {
+            dropSeparator(parent->separators[separator]);
             std::copy(parent->separators + separator + 1, parent->separators + (parent->count - 1),
                       parent->separators + separator);
+        }
         --parent->count;
         if (parent->count > 0) break;
         gone = parent;

@@ -110,11 +110,13 @@ class KeyTree : public SmallObject {
         return low;
     }
     static Key keyOf(const Symbol& symbol) { return Key{symbol.prefix, &symbol}; }
-    // A separator outlives the entry it was taken from, so its symbol must not go with the entry.
-    static void setSeparator(Key& separator, const Key& from) {
-        SymbolTable::current().pin(*from.symbol);
-        separator = from;
+    // A separator may outlive the entry it was taken from: it holds its symbol (a registry key may
+    // be a transient text) from the moment it is taken to the moment it goes.
+    static Key takeSeparator(const Key& from) {
+        SymbolTable::hold(*from.symbol);
+        return from;
     }
+    static void dropSeparator(const Key& separator) { SymbolTable::unhold(*separator.symbol); }
     // The first position in the leaf whose key is not below key.
     static std::uint32_t lowerBound(const Leaf& leaf, const Key& key) {
         return search<Bound::Lower>(leaf.keys, leaf.count, key);
@@ -141,5 +143,8 @@ class KeyTree : public SmallObject {
     // erased. Every call asks the registry about the same key "params" again: a parameter object
     // offers itself, or one deferred asks whether it would be taken.
     const Symbol* presentKey_ = nullptr;
+    // The keys inserted last and before it, compared by address only: a key inserted and erased at
+    // once (a text made and deleted between two numbers) does not break a run of keys in order.
     const Symbol* lastInserted_ = nullptr;
+    const Symbol* insertedBefore_ = nullptr;
 };

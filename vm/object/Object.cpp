@@ -59,24 +59,27 @@ Member* Object::lookupMember(std::string_view name) {
 bool Object::insertMember(const Symbol& name, Object* target, bool counted) {
     ORVEX_ASSERT(!counted || !name.transient(), "a counted member's key is pinned");
     if (!members_.insert(name, Member{target, counted})) return false;
+    target->addPointer();
     if (!counted) {
         ++target->registryEntries_;
-        SymbolTable::current().hold(name);
+        SymbolTable::hold(name);
     }
     return true;
 }
 
 // The end of a member's reference: a counted one lowers its target's count.
 void Object::dropMember(const Member& member) {
+    Object* target = member.target();
     if (member.counted())
-        member.target()->decrementRefCount();
+        target->decrementRefCount();
     else
-        --member.target()->registryEntries_;
+        --target->registryEntries_;
+    target->dropPointer();
 }
 
 void Object::dropMember(const Symbol& key, const Member& member) {
     dropMember(member);
-    if (!member.counted()) SymbolTable::current().unhold(key);
+    if (!member.counted()) SymbolTable::unhold(key);
 }
 
 bool Object::addMember(const Symbol& name, Object* target) {
@@ -172,7 +175,7 @@ StringObject* Object::asStringObject() {
 void Object::releaseMembers() {
     // The registry's entries hold their keys.
     members_.forEach([](const Symbol& key, const Member& member) {
-        if (!member.counted()) SymbolTable::current().unhold(key);
+        if (!member.counted()) SymbolTable::unhold(key);
     });
     Member member;
     while (members_.popFirst(member))
@@ -184,8 +187,12 @@ void Object::releaseMembers() {
 
 void Object::kill() {
     releaseMembers();
-    if (!dead_ && kind_ != Kind::Plain)
-        SymbolTable::current().unhold(static_cast<StringObject*>(this)->symbol());
+    if (!dead_ && kind_ != Kind::Plain) SymbolTable::unhold(static_cast<StringObject*>(this)->symbol());
     twoPointsLocked_ = false;
     dead_ = true;
+    if (pointers_ == 0) unreachable();
+}
+
+void Object::unreachable() {
+    Heap::current().noteUnreachable(this);
 }

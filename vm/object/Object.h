@@ -91,9 +91,20 @@ class Object : public SmallObject {
     bool isPrimitive() const { return kind_ == Kind::Primitive && !dead_; }
 
     // What <delete> does: the members are released and the object is dead from then on. Its
-    // storage stays with the heap, so every reference left to it stays safe to follow.
+    // storage stays while any reference or member points at it, so every one left stays safe to
+    // follow; once none does, the heap frees it at the next statement boundary.
     void kill();
     bool isDead() const { return dead_; }
+
+    // The references and members that point at the object (a reference counted or not, its storage
+    // alive or released): up to 254, and from 255 on the object is never freed.
+    void addPointer() {
+        if (pointers_ != saturated) ++pointers_;
+    }
+    void dropPointer() {
+        if (pointers_ != saturated && --pointers_ == 0 && dead_) unreachable();
+    }
+    bool unpointed() const { return pointers_ == 0; }
 
     // How many registry references anywhere name this object; lets <delete> skip the registry scan.
     std::uint32_t registryEntries() const { return registryEntries_; }
@@ -112,10 +123,13 @@ class Object : public SmallObject {
     void dropMember(const Member& member);
     void dropMember(const Symbol& key, const Member& member);
     void releaseMembers();
+    void unreachable();
 
     bool twoPointsLocked_ = false;
     bool dead_ = false;
     bool waitedOn_ = false; // the heap keeps a stack of waiting threads for this object
+    static constexpr std::uint8_t saturated = 255;
+    std::uint8_t pointers_ = 0; // in the byte the flags leave
     std::int32_t refCount_ = 0;
     std::uint32_t registryEntries_ = 0;
 };

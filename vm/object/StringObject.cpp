@@ -9,7 +9,7 @@ static_assert(sizeof(StringObject) <= 64, "a string object with its two members 
 
 StringObject::StringObject(const Symbol& text, Registration registration) : text_(text) {
     kind_ = Kind::String;
-    SymbolTable::current().hold(text);
+    SymbolTable::hold(text);
     if (registration == Registration::Register) registry::add(this, text);
 }
 

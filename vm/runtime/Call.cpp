@@ -56,8 +56,11 @@ StringObject* ParameterObject::make() {
 }
 
 Object* Reference::makeTarget() const {
-    target_ = makeDeferred(target_);
+    Object* prototype = target_;
+    target_ = makeDeferred(prototype);
     target_->incrementRefCount();
+    target_->addPointer();
+    prototype->dropPointer();
     deferred_ = false;
     return target_;
 }

@@ -88,10 +88,6 @@ void Context::tableErase(std::uint32_t name) {
     slots[gap] = 0;
 }
 
-void Context::releaseName(const Binding& binding) {
-    if (binding.shadowedDepth & holdsName) SymbolTable::current().unhold(binding.name);
-}
-
 void Context::unbindAll() {
     Record& r = *record_;
     for (std::uint32_t i = 0; i < r.size_; ++i) {
@@ -166,7 +162,7 @@ void Context::bind(const Symbol& name, Reference* reference) {
     Binding& binding = r.bindings_[r.size_++];
     const std::uint32_t holds = name.transient() ? holdsName : 0;
     binding = Binding{reference, nullptr, name.id, holds};
-    if (holds) SymbolTable::current().hold(name);
+    if (holds) SymbolTable::hold(name);
     if (r.hasTable()) tableInsert(name.id, r.size_ - 1);
     if (!reference) {
         ++r.unboundCount_;

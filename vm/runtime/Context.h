@@ -24,7 +24,9 @@ class Context {
     };
     static constexpr std::uint32_t holdsName = std::uint32_t{1} << 31;
     // Lets go of the binding's name, if it holds it.
-    static void releaseName(const Binding& binding);
+    static void releaseName(const Binding& binding) {
+        if (binding.shadowedDepth & holdsName) SymbolTable::current().unholdId(binding.name);
+    }
 
   public:
     // What the thread's stack keeps of a context. A loop keeps a context per iteration alive, so

@@ -11,7 +11,10 @@
 class Reference : public SmallObject {
   public:
     // A counted reference: the target's count rises now and falls in release().
-    explicit Reference(Object* target) : target_(target) { target->incrementRefCount(); }
+    explicit Reference(Object* target) : target_(target) {
+        target->incrementRefCount();
+        target->addPointer();
+    }
     // A reference to a parameter object not made yet (Call.h): it is made, over prototype, whose
     // count the caller has taken already, when the target is first asked for.
     static Reference* toDeferredParameters(Object* prototype) { return new Reference(prototype, Deferred{}); }
@@ -22,7 +25,9 @@ class Reference : public SmallObject {
     // An object never made, rebound or released, would only have been left unreachable forever.
     void rebind(Object* object) {
         object->incrementRefCount();
+        object->addPointer();
         if (!deferred_) target_->decrementRefCount();
+        target_->dropPointer();
         deferred_ = false;
         target_ = object;
     }
@@ -41,8 +46,8 @@ class Reference : public SmallObject {
 
   private:
     struct Deferred {};
-    Reference(Object* prototype, Deferred) : target_(prototype), deferred_(true) {}
-    ~Reference() = default;
+    Reference(Object* prototype, Deferred) : target_(prototype), deferred_(true) { prototype->addPointer(); }
+    ~Reference() { target_->dropPointer(); }
     // Makes the parameter object, counted once for this reference (Call.cpp: where calls make them).
     Object* makeTarget() const;
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "vm/object/Heap.h"
 #include "vm/runtime/Evaluation.h"
 #include "vm/runtime/RunObserver.h"
 
@@ -77,12 +78,14 @@ ThreadPool::Outcome ThreadPool::run() {
     interrupted_.store(false, std::memory_order_relaxed);
     turns_.store(0, std::memory_order_relaxed);
     turnsGiven_ = turnsLeft_ = statementLimit_ != 0 ? statementLimit_ : UINT64_MAX;
-    // Between two statements nothing holds a symbol but what counts as holding it: the texts let go
-    // of are freed there.
+    // Between two statements nothing holds a symbol or points at an object but what counts as doing
+    // so: the texts and the dead objects let go of are freed there.
     SymbolTable& symbols = SymbolTable::current();
+    Heap& heap = Heap::current();
     if (main_) {
         while (!main_->finished()) {
             if (!main_->step()) return cut_;
+            if (heap.hasUnreachable()) heap.collect();
             if (symbols.hasReleased()) symbols.collect();
         }
         delete main_;
@@ -114,6 +117,7 @@ ThreadPool::Outcome ThreadPool::run() {
                     closeGap();
                     return cut_;
                 }
+                if (heap.hasUnreachable()) heap.collect();
                 if (symbols.hasReleased()) symbols.collect();
                 stepped_ = true;
             }

@@ -108,7 +108,7 @@ void SymbolTable::rehash() {
 const Symbol& SymbolTable::intern(std::string_view text) {
     const std::uint32_t hash = hashOf(text);
     const std::size_t slot = slotOf(text, hash);
-    if (slots_[slot].number == 0) return make(text, hash, false);
+    if (slots_[slot].number == 0) return make(text, hash, slot, false);
     const Symbol& symbol = symbolIn(slots_[slot]);
     pin(symbol);
     return symbol;
@@ -117,16 +117,19 @@ const Symbol& SymbolTable::intern(std::string_view text) {
 const Symbol& SymbolTable::internComputed(std::string_view text) {
     const std::uint32_t hash = hashOf(text);
     const std::size_t slot = slotOf(text, hash);
-    return slots_[slot].number != 0 ? symbolIn(slots_[slot]) : make(text, hash, true);
+    return slots_[slot].number != 0 ? symbolIn(slots_[slot]) : make(text, hash, slot, true);
 }
 
-const Symbol& SymbolTable::make(std::string_view text, std::uint32_t hash, bool transient) {
+const Symbol& SymbolTable::make(std::string_view text, std::uint32_t hash, std::size_t slot, bool transient) {
     // A symbol's length is 32 bits: a longer text ends the run as memory running out does.
     if (text.size() > UINT32_MAX) throw std::bad_alloc();
     static_assert(blockSize * sizeof(Symbol) <= SmallAllocator::largest,
                   "a block of symbols is a small block");
     // Everything that can fail comes first, so a table that runs out of memory stays as it was.
-    if ((size() + 1) * 2 > slots_.size()) rehash();
+    if ((size() + 1) * 2 > slots_.size()) {
+        rehash();
+        slot = slotOf(text, hash);
+    }
     Symbol* place;
     if (firstFreed_ != 0) {
         place = const_cast<Symbol*>(&byId(firstFreed_ - 1));
@@ -149,11 +152,8 @@ const Symbol& SymbolTable::make(std::string_view text, std::uint32_t hash, bool 
     }
     const Symbol* symbol =
         new (place) Symbol{kept.data(), static_cast<std::uint32_t>(kept.size()), id, prefixOf(text)};
-    slots_[slotOf(text, hash)] = Slot{hash, id + 1};
-    if (transient) {
-        symbol->state = transientBit;
-        queue(*symbol); // held by nothing yet
-    }
+    slots_[slot] = Slot{hash, id + 1};
+    if (transient) symbol->state = transientBit;
     return *symbol;
 }
 

@@ -75,8 +75,9 @@ class SymbolTable {
 
     // The symbol of text, made on first use, and pinned: it lives as long as the table.
     const Symbol& intern(std::string_view text);
-    // The symbol of a text a primitive computed: made transient when new, and freed at the next
-    // statement boundary unless something holds it by then.
+    // The symbol of a text a primitive computed, made transient when new: the caller holds it at
+    // once (a string object made with it), and it is freed at the statement boundary after its
+    // last holder goes. One never held stays.
     const Symbol& internComputed(std::string_view text);
     // The symbol of text if it was ever made: a text never made is bound to nothing and keys nothing.
     // The answer is for the statement under way: it pins nothing.
@@ -91,13 +92,14 @@ class SymbolTable {
 
     // A string object, registry entry or binding that holds symbol begins and ends; nothing for a
     // pinned symbol.
-    void hold(const Symbol& symbol) {
+    // Static: most symbols are pinned, and the table in use is looked up only for a transient one.
+    static void hold(const Symbol& symbol) {
         if (symbol.transient()) symbol.state += holderUnit;
     }
-    void unhold(const Symbol& symbol) {
-        if (symbol.transient() && (symbol.state -= holderUnit) == transientBit) queue(symbol);
+    static void unhold(const Symbol& symbol) {
+        if (symbol.transient() && (symbol.state -= holderUnit) == transientBit) current().queue(symbol);
     }
-    void unhold(std::uint32_t id) { unhold(byId(id)); }
+    void unholdId(std::uint32_t id) { unhold(byId(id)); }
     // Keeps symbol for as long as the table: for a holder that is not counted (a bound in a tree).
     void pin(const Symbol& symbol) {
         if (symbol.transient()) symbol.state = 0; // if it waits to be freed, the table passes it over
@@ -137,7 +139,7 @@ class SymbolTable {
     // a block of its own, given back with it.
     std::string_view keep(std::string_view text, bool transient);
     static bool ownsBlock(std::size_t size);
-    const Symbol& make(std::string_view text, std::uint32_t hash, bool transient);
+    const Symbol& make(std::string_view text, std::uint32_t hash, std::size_t slot, bool transient);
     void free(const Symbol& symbol);
     // Transient symbols let go of since the last statement boundary, which may be freed.
     // The freed symbols are linked through their state words (the next one's number plus one).
