@@ -40,6 +40,10 @@ class Tracer : public RunObserver {
     void finished(const Evaluation& evaluation, const Code& code) override;
     void added(const Evaluation& evaluation) override;
     void stopped(const StopDetail& detail) override;
+    void forget(const Code& code) override {
+        origins_.erase(&code);
+        endings_.erase(&code);
+    }
 
     void executing(const Evaluation& evaluation, const TracedStatement& statement);
     void executed(const TracedStatement& statement);

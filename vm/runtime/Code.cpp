@@ -10,7 +10,10 @@ Code::Code(CharStream stream, Keeping keeping) : stream_(std::move(stream)), kee
     parser_ = std::make_unique<Parser>(stream_);
 }
 
-Code::~Code() = default;
+Code::~Code() {
+    if (RunObserver* observer = runObserver()) observer->forget(*this);
+    if (held_) SymbolTable::unhold(*held_);
+}
 
 Code* Code::make(CharStream stream, Keeping keeping) {
     return new Code(std::move(stream), keeping);
@@ -23,14 +26,22 @@ Code* Code::of(StringObject& string) {
     SymbolTable& symbols = SymbolTable::current();
     TextCache* code = symbols.codeOf(text);
     if (!code) {
-        code = make(CharStream::view(unquote(text.text())), Keeping::Every);
-        symbols.keepCode(text, code);
+        Code* made = make(CharStream::view(unquote(text.text())), Keeping::Every);
+        symbols.keepCode(text, made);
+        if (text.transient()) {
+            made->held_ = &text;
+            SymbolTable::hold(text);
+        }
+        code = made;
     }
     return static_cast<Code*>(code);
 }
 
 void Code::release() {
-    if (--holders_ == 0) delete this;
+    if (--holders_ == 0)
+        delete this;
+    else if (holders_ == 1 && held_)
+        SymbolTable::current().codeLetGo(*held_);
 }
 
 Statement* Code::readStatement(std::size_t index) {

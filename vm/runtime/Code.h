@@ -30,6 +30,7 @@ class Code final : public TextCache, public SmallObject {
 
     void retain() { ++holders_; }
     void release() override;
+    bool shared() const override { return holders_ > 1; }
 
     // The statement at index, parsing on as far as that; null where the text has no more statements.
     // With Keeping::Latest, index moves forward one at a time.
@@ -59,6 +60,9 @@ class Code final : public TextCache, public SmallObject {
     std::vector<std::unique_ptr<Statement>, SmallBlocks<std::unique_ptr<Statement>>> statements_;
     std::size_t firstIndex_ = 0; // of statements_.front(), which is not 0 when only the latest is kept
     std::uint32_t holders_ = 1;
+    // The transient text it reads in place (a text a primitive computed), which it holds; null for
+    // a pinned text, which stays anyway.
+    const Symbol* held_ = nullptr;
     // A frame that once bound many names does not make every later one as large.
     static constexpr std::uint32_t maxFrameSize = 32;
     std::uint32_t frameSize_ = 0;

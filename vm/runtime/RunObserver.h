@@ -51,6 +51,8 @@ class RunObserver {
     virtual void added(const Evaluation& evaluation) = 0;
     // The statement executing ends here, or delivers less than it says.
     virtual void stopped(const StopDetail& detail) = 0;
+    // The code goes (read from a text that has gone), and its address may be a new code's.
+    virtual void forget(const Code& code) = 0;
 };
 
 // The observer of the runtime in use on this OS thread (Runtime::setObserver); null when nothing

@@ -56,16 +56,29 @@ SymbolTable::SymbolTable() : slots_(1024, Slot{0, 0}), wellKnownCode_(wellKnownC
 
 TextCache* SymbolTable::codeOf(const Symbol& symbol) const {
     if (symbol.id < wellKnownCount) return wellKnownCode_[symbol.id];
-    return symbol.transient() ? nullptr : reinterpret_cast<TextCache*>(symbol.state);
+    if (!symbol.transient()) return reinterpret_cast<TextCache*>(symbol.state);
+    return (symbol.state & codeBit) != 0 ? transientCode_.find(symbol.id)->second : nullptr;
 }
 
 void SymbolTable::keepCode(const Symbol& symbol, TextCache* code) {
     if (symbol.id < wellKnownCount) {
         wellKnownCode_[symbol.id] = code;
-        return;
+    } else if (symbol.transient()) {
+        transientCode_.emplace(symbol.id, code);
+        symbol.state |= codeBit;
+    } else {
+        symbol.state = reinterpret_cast<std::uintptr_t>(code);
     }
-    pin(symbol); // its code reads the text in place
-    symbol.state = reinterpret_cast<std::uintptr_t>(code);
+}
+
+void SymbolTable::pinTransient(const Symbol& symbol) noexcept {
+    TextCache* code = nullptr;
+    if ((symbol.state & codeBit) != 0) {
+        auto kept = transientCode_.find(symbol.id);
+        code = kept->second;
+        transientCode_.erase(kept);
+    }
+    symbol.state = reinterpret_cast<std::uintptr_t>(code); // if it waits to be freed, it is passed over
 }
 
 // A transient text of up to a small block's size is a block of its own, given back with it. A longer
@@ -157,12 +170,23 @@ const Symbol& SymbolTable::make(std::string_view text, std::uint32_t hash, std::
     return *symbol;
 }
 
+// A text held only by the code read from it goes with its code, once no evaluation reads that: the
+// code lets go of the text as it goes, which lists the text again, further on.
 void SymbolTable::collect() {
-    for (const std::uint32_t id : pending_) {
-        const Symbol& symbol = byId(id);
+    for (std::size_t i = 0; i < pending_.size(); ++i) {
+        const Symbol& symbol = byId(pending_[i]);
         if (!symbol.transient()) continue;
         symbol.state &= ~queuedBit;
-        if (symbol.state == transientBit) free(symbol);
+        if (symbol.state < holderUnit) {
+            free(symbol);
+        } else if (symbol.state < 2 * holderUnit && (symbol.state & codeBit) != 0) {
+            auto kept = transientCode_.find(symbol.id);
+            TextCache* code = kept->second;
+            if (code->shared()) continue; // the evaluation lets go of it later
+            transientCode_.erase(kept);
+            symbol.state &= ~codeBit;
+            code->release();
+        }
     }
     pending_.clear();
 }

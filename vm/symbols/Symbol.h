@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -16,6 +17,8 @@
 class TextCache {
   public:
     virtual void release() = 0;
+    // Whether anything but the table holds it (an evaluation reading it).
+    virtual bool shared() const = 0;
 
   protected:
     ~TextCache() = default;
@@ -36,9 +39,9 @@ struct Symbol {
     // texts without reading them (the registry is a tree of many thousand texts).
     std::uint64_t prefix;
     // Pinned: the text read as code (a TextCache*, or 0), kept for every string object with this
-    // text: a text never changes. Transient: its holders times four, plus two while the table may
-    // free it at the next boundary, plus one. Read and written by the SymbolTable alone: the
-    // well-known symbols are shared by every table and keep their code there.
+    // text: a text never changes. Transient: its holders times eight, plus four when it has been
+    // read as code (which holds it), plus two while the table may free it, plus one. Read and written by the
+    // SymbolTable alone: the well-known symbols are shared by every table and keep their code there.
     mutable std::uintptr_t state = 0;
 
     bool transient() const { return (state & 1) != 0; }
@@ -97,12 +100,16 @@ class SymbolTable {
         if (symbol.transient()) symbol.state += holderUnit;
     }
     static void unhold(const Symbol& symbol) {
-        if (symbol.transient() && (symbol.state -= holderUnit) == transientBit) current().queue(symbol);
+        if (symbol.transient()) current().letGo(symbol, symbol.state -= holderUnit);
     }
     void unholdId(std::uint32_t id) { unhold(byId(id)); }
     // Keeps symbol for as long as the table: for a holder that is not counted (a bound in a tree).
-    void pin(const Symbol& symbol) {
-        if (symbol.transient()) symbol.state = 0; // if it waits to be freed, the table passes it over
+    void pin(const Symbol& symbol) noexcept {
+        if (symbol.transient()) pinTransient(symbol);
+    }
+    // The code read from a transient text is held by the table alone again.
+    void codeLetGo(const Symbol& symbol) {
+        if (symbol.transient()) letGo(symbol, symbol.state);
     }
     // At a statement boundary, when anything may have been let go: frees the transient symbols that
     // nothing holds, their texts and their slots.
@@ -146,14 +153,24 @@ class SymbolTable {
     std::uint32_t firstFreed_ = 0;
     std::uint32_t freed_ = 0;
     std::vector<std::uint32_t, SmallBlocks<std::uint32_t>> pending_;
-    static constexpr std::uintptr_t transientBit = 1, queuedBit = 2, holderUnit = 4;
+    static constexpr std::uintptr_t transientBit = 1, queuedBit = 2, codeBit = 4, holderUnit = 8;
+    // The code read from transient texts, by number: their state words count holders.
+    std::unordered_map<std::uint32_t, TextCache*, std::hash<std::uint32_t>, std::equal_to<std::uint32_t>,
+                       SmallBlocks<std::pair<const std::uint32_t, TextCache*>>>
+        transientCode_;
+    void pinTransient(const Symbol& symbol) noexcept;
+    // Lists a transient symbol once nothing holds it, or only the code read from it.
+    void letGo(const Symbol& symbol, std::uintptr_t state) noexcept {
+        if ((state & queuedBit) == 0 && state < 2 * holderUnit && (state < holderUnit || (state & codeBit)))
+            queue(symbol);
+    }
     // Let go of by its last holder, which must not fail: without room to list it, it stays for good.
     void queue(const Symbol& symbol) noexcept {
         try {
             pending_.push_back(symbol.id);
             symbol.state |= queuedBit;
         } catch (...) {
-            symbol.state = 0;
+            pinTransient(symbol);
         }
     }
 
