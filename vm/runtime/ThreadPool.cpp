@@ -82,11 +82,14 @@ ThreadPool::Outcome ThreadPool::run() {
     // so: the texts and the dead objects let go of are freed there.
     SymbolTable& symbols = SymbolTable::current();
     Heap& heap = Heap::current();
+    auto collect = [&] {
+        if (heap.hasUnreachable()) heap.collect();
+        if (symbols.hasReleased()) symbols.collect();
+    };
     if (main_) {
         while (!main_->finished()) {
             if (!main_->step()) return cut_;
-            if (heap.hasUnreachable()) heap.collect();
-            if (symbols.hasReleased()) symbols.collect();
+            collect();
         }
         delete main_;
         main_ = nullptr;
@@ -117,8 +120,7 @@ ThreadPool::Outcome ThreadPool::run() {
                     closeGap();
                     return cut_;
                 }
-                if (heap.hasUnreachable()) heap.collect();
-                if (symbols.hasReleased()) symbols.collect();
+                collect();
                 stepped_ = true;
             }
             evaluations_[kept_++] = evaluation;

@@ -26,11 +26,12 @@ class TextCache {
 
 // 32 bytes: a loop makes a number, and so a symbol, at every turn. The table's slots keep the hash.
 //
-// Most symbols are pinned: a name read from program text, a member key, a text read as code stays as
-// long as the runtime. A text that a primitive computes (an answer of <invoke>) makes a transient
-// symbol instead, held only by the string objects with that text, the registry entries keyed by it
-// and the bindings named by it; once none is left, the table frees it at the next statement
-// boundary and reuses its number. Anything else that asks the table for the text (intern) pins it.
+// Most symbols are pinned: a name read from program text or a member key stays as long as the
+// runtime. A text that a primitive computes (an answer of <invoke>) makes a transient symbol
+// instead, held only by the string objects with that text, the registry entries keyed by it, the
+// bindings named by it and the code read from it; once none is left (or only its code, which no
+// evaluation reads), the table frees it with its code at the next statement boundary and reuses its
+// number. Anything else that asks the table for the text (intern) pins it.
 struct Symbol {
     const char* bytes; // the table's, for as long as the symbol
     std::uint32_t size;
@@ -40,8 +41,9 @@ struct Symbol {
     std::uint64_t prefix;
     // Pinned: the text read as code (a TextCache*, or 0), kept for every string object with this
     // text: a text never changes. Transient: its holders times eight, plus four when it has been
-    // read as code (which holds it), plus two while the table may free it, plus one. Read and written by the
-    // SymbolTable alone: the well-known symbols are shared by every table and keep their code there.
+    // read as code (which holds it), plus two while the table may free it, plus one. Read and
+    // written by the SymbolTable alone: the well-known symbols are shared by every table and keep
+    // their code there.
     mutable std::uintptr_t state = 0;
 
     bool transient() const { return (state & 1) != 0; }
@@ -89,7 +91,7 @@ class SymbolTable {
     std::size_t size() const { return count_ - freed_; }
     // "<n>", kept at hand for the few keys of parameter objects.
     const Symbol& number(std::int32_t n);
-    // The code read from symbol's text, or null; keeping one pins the symbol.
+    // The code read from symbol's text, or null; a transient text's is kept apart, by number.
     TextCache* codeOf(const Symbol& symbol) const;
     void keepCode(const Symbol& symbol, TextCache* code);
 
@@ -103,7 +105,7 @@ class SymbolTable {
         if (symbol.transient()) current().letGo(symbol, symbol.state -= holderUnit);
     }
     void unholdId(std::uint32_t id) { unhold(byId(id)); }
-    // Keeps symbol for as long as the table: for a holder that is not counted (a bound in a tree).
+    // Keeps symbol for as long as the table: it is no longer counted (its code, if any, moves in).
     void pin(const Symbol& symbol) noexcept {
         if (symbol.transient()) pinTransient(symbol);
     }
@@ -148,10 +150,10 @@ class SymbolTable {
     static bool ownsBlock(std::size_t size);
     const Symbol& make(std::string_view text, std::uint32_t hash, std::size_t slot, bool transient);
     void free(const Symbol& symbol);
-    // Transient symbols let go of since the last statement boundary, which may be freed.
     // The freed symbols are linked through their state words (the next one's number plus one).
     std::uint32_t firstFreed_ = 0;
     std::uint32_t freed_ = 0;
+    // Transient symbols let go of since the last statement boundary, which may be freed.
     std::vector<std::uint32_t, SmallBlocks<std::uint32_t>> pending_;
     static constexpr std::uintptr_t transientBit = 1, queuedBit = 2, codeBit = 4, holderUnit = 8;
     // The code read from transient texts, by number: their state words count holders.
