@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "vm/runtime/Reference.h"
+#include "vm/runtime/Thread.h"
 #include "vm/symbols/Names.h"
 
 // A frame of many bindings that is searched (a method that binds names by the thousand where a
@@ -47,7 +48,7 @@ void Context::makeTable() const {
     std::copy(r.bindings_, r.bindings_ + r.size_, bindings);
     SmallAllocator::release(r.bindings_, bytesFor(capacity, false));
     r.bindings_ = bindings;
-    r.capacity_ = capacity | Record::tableBit;
+    r.capacity_ |= Record::tableBit;
     fillTable();
 }
 
@@ -90,11 +91,12 @@ void Context::tableErase(std::uint32_t name) {
 
 void Context::unbindAll() {
     Record& r = *record_;
+    Below below;
     for (std::uint32_t i = 0; i < r.size_; ++i) {
         const Binding& binding = r.bindings_[i];
         releaseName(binding);
         if (!binding.reference) continue;
-        unindex(binding);
+        unindex(binding, i, below);
         if (binding.name != names::returnName.id) binding.reference->release();
         binding.reference->unhold();
     }
@@ -104,49 +106,70 @@ void Context::unbindAll() {
 void Context::reserve(std::size_t count) {
     Record& r = *record_;
     if (count <= r.capacity()) return;
+    if (count >= Record::unboundBit) throw std::bad_alloc();
     const auto capacity = static_cast<std::uint32_t>(count);
     const bool table = r.hasTable();
     auto* bindings = static_cast<Binding*>(SmallAllocator::allocate(bytesFor(capacity, table)));
     std::copy(r.bindings_, r.bindings_ + r.size_, bindings);
     SmallAllocator::release(r.bindings_, bytesFor(r.capacity(), table));
     r.bindings_ = bindings;
-    r.capacity_ = capacity | (table ? Record::tableBit : 0);
+    r.capacity_ = capacity | (r.capacity_ & (Record::tableBit | Record::unboundBit));
     if (table) fillTable();
 }
 
-std::size_t Context::position(const Symbol& name) const {
+std::size_t Context::position(std::uint32_t name) const {
     const Record& r = *record_;
     if (!r.hasTable() && r.capacity() >= tableFrom) makeTable();
     if (const std::uint32_t* slots = table()) {
-        const std::uint32_t slot = slots[slotOf(slots, name.id)];
+        const std::uint32_t slot = slots[slotOf(slots, name)];
         return slot == 0 ? r.size_ : slot - 1;
     }
     std::uint32_t i = 0;
-    while (i < r.size_ && r.bindings_[i].name != name.id)
+    while (i < r.size_ && r.bindings_[i].name != name)
         ++i;
     return i;
 }
 
+NameIndex& Context::index() const {
+    return thread_->index_;
+}
+
 Reference* Context::getReference(const Symbol& name) const {
     bool known;
-    Reference* found = index_->boundAt(name, record_->depth_, &known);
+    Reference* found = index().boundAt(name, depth_, &known);
     if (known) return found;
-    std::size_t at = position(name);
+    std::size_t at = position(name.id);
     return at == record_->size_ ? nullptr : record_->bindings_[at].reference;
 }
 
-void Context::unindex(const Binding& binding) {
-    if (record_->depth_ == 0)
-        index_->clearBottom(binding.name);
-    else
-        index_->pop(binding.name, record_->depth_,
-                    NameIndex::Shadowed{binding.shadowed, binding.shadowedDepth & ~holdsName});
+// A frame binds its names in the same order as the frame below it, mostly: the hidden binding is
+// looked for first where this one is, at hint, and the frames a frame's bindings hide are mostly one.
+void Context::unindex(const Binding& binding, std::size_t hint, Below& below) {
+    if (depth_ == 0) return index().clearBottom(binding.name);
+    const std::uint32_t hiddenDepth = binding.shadowedDepth & ~holdsName;
+    Reference* hidden = nullptr;
+    if (hiddenDepth != 0) {
+        if (hiddenDepth != below.depth) below = Below{&thread_->contexts_[hiddenDepth], hiddenDepth};
+        const Record& r = *below.record;
+        std::size_t at = hint;
+        if (at >= r.size_ || r.bindings_[at].name != binding.name) {
+            at = 0;
+            if (r.hasTable() || r.capacity() >= tableFrom)
+                at = Context(*thread_, const_cast<Record&>(r), hiddenDepth).position(binding.name);
+            else
+                while (r.bindings_[at].name != binding.name)
+                    ++at;
+        }
+        ORVEX_ASSERT(at < r.size_, "a hidden binding stays while it is hidden");
+        hidden = r.bindings_[at].reference;
+    }
+    index().pop(binding.name, depth_, hiddenDepth, hidden);
 }
 
 bool Context::isBound(const Symbol& name) const {
     if (getReference(name)) return true;
     // A binding to no reference is not in the index: only then are the bindings themselves read.
-    return record_->unboundCount_ != 0 && position(name) != record_->size_;
+    return record_->mayHoldUnbound() && position(name.id) != record_->size_;
 }
 
 Reference* Context::getReference(std::string_view name) const {
@@ -161,21 +184,19 @@ void Context::bind(const Symbol& name, Reference* reference) {
     if (r.size_ == r.capacity()) reserve(r.size_ < 2 ? 2 : r.size_ + r.size_ / 2);
     Binding& binding = r.bindings_[r.size_++];
     const std::uint32_t holds = name.transient() ? holdsName : 0;
-    binding = Binding{reference, nullptr, name.id, holds};
+    binding = Binding{reference, name.id, holds};
     if (holds) SymbolTable::hold(name);
     if (r.hasTable()) tableInsert(name.id, r.size_ - 1);
     if (!reference) {
-        ++r.unboundCount_;
+        r.capacity_ |= Record::unboundBit;
         return;
     }
     reference->hold();
-    if (r.depth_ == 0) {
-        index_->setBottom(name, reference);
+    if (depth_ == 0) {
+        index().setBottom(name, reference);
         return;
     }
-    NameIndex::Shadowed hidden = index_->push(name, r.depth_, reference);
-    binding.shadowed = hidden.reference;
-    binding.shadowedDepth = hidden.depth | holds;
+    binding.shadowedDepth = index().push(name, depth_, reference) | holds;
 }
 
 bool Context::addReference(const Symbol& name, Object* target) {
@@ -195,7 +216,7 @@ bool Context::addSharedReference(const Symbol& name, Reference* reference) {
 
 void Context::discardBinding(const Symbol& name) {
     Record& r = *record_;
-    std::size_t at = position(name);
+    std::size_t at = position(name.id);
     if (at == r.size_) return;
     Binding binding = r.bindings_[at];
     tableErase(binding.name);
@@ -207,10 +228,8 @@ void Context::discardBinding(const Symbol& name) {
         tableInsert(r.bindings_[at].name, static_cast<std::uint32_t>(at));
     }
     releaseName(binding);
-    if (!binding.reference) {
-        --r.unboundCount_;
-        return;
-    }
-    unindex(binding);
+    if (!binding.reference) return;
+    Below below;
+    unindex(binding, at, below);
     binding.reference->unhold();
 }

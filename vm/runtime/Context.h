@@ -1,7 +1,7 @@
 // Contexts: sets of name bindings with add-if-absent insertion, each at its place on the thread's
 // stack, whose name index it keeps up to date. The stack keeps a context as a `Context::Record`
-// (its bindings and its depth, 24 bytes); a `Context` is a handle that the thread makes on demand,
-// pairing a record with the index, passed by value.
+// (its bindings, 16 bytes); a `Context` is a handle that the thread makes on demand, pairing a
+// record with its depth and the thread, passed by value.
 #pragma once
 
 #include <cstddef>
@@ -12,12 +12,14 @@
 
 class Object;
 class Reference;
+class Thread;
 
 class Context {
-    // 24 bytes: the name by its number, and the binding this one hides in the index.
+    // 16 bytes: the name by its number, and the depth of the binding this one hides in the index
+    // (0: none). What it hides is read back from that context when this one goes: bindings are made
+    // and removed only at a name's innermost place, so the hidden one stays as it was.
     struct Binding {
         Reference* reference; // null: bound to no reference
-        Reference* shadowed;
         std::uint32_t name;
         // The top bit: the name is a transient symbol (an answer's text), which the binding holds.
         std::uint32_t shadowedDepth;
@@ -33,24 +35,27 @@ class Context {
     // the bindings are a bare array, sized to the frame.
     class Record {
       public:
-        explicit Record(std::size_t depth) : depth_(static_cast<std::uint32_t>(depth)) {}
+        Record() = default;
         Record(const Record&) = delete;
         Record& operator=(const Record&) = delete;
 
       private:
         friend class Context;
-        // The top bit of capacity_ says whether the block holds a table after the bindings.
+        // The top bits of capacity_: the block holds a table after the bindings; the context has
+        // held a binding to no reference (which the index leaves out), so a name's absence from the
+        // index does not say it is unbound here.
         static constexpr std::uint32_t tableBit = std::uint32_t{1} << 31;
-        std::uint32_t capacity() const { return capacity_ & ~tableBit; }
+        static constexpr std::uint32_t unboundBit = std::uint32_t{1} << 30;
+        std::uint32_t capacity() const { return capacity_ & ~(tableBit | unboundBit); }
         bool hasTable() const { return (capacity_ & tableBit) != 0; }
+        bool mayHoldUnbound() const { return (capacity_ & unboundBit) != 0; }
         Binding* bindings_ = nullptr;
         std::uint32_t size_ = 0;
         std::uint32_t capacity_ = 0;
-        std::uint32_t unboundCount_ = 0; // bindings to no reference, which the index leaves out
-        std::uint32_t depth_;
     };
 
-    Context(NameIndex& index, Record& record) : index_(&index), record_(&record) {}
+    Context(Thread& thread, Record& record, std::size_t depth)
+        : thread_(&thread), record_(&record), depth_(static_cast<std::uint32_t>(depth)) {}
 
     // Releases every binding and the array, right before the thread drops the record; the one named
     // "return" is the caller's and does not count down here.
@@ -77,14 +82,20 @@ class Context {
     // Room for count bindings in all, made once for a frame whose bindings are known.
     void reserve(std::size_t count);
     // Position on the thread's stack; 0 is the bottom (global) context.
-    std::size_t depth() const { return record_->depth_; }
+    std::size_t depth() const { return depth_; }
 
   private:
-    // Takes the binding out of the index, putting back what it hid.
-    void unindex(const Binding& binding);
+    // The context that the last binding taken out of the index hid a binding in.
+    struct Below {
+        const Record* record = nullptr;
+        std::uint32_t depth = 0;
+    };
+    // Takes the binding (at position here) out of the index, putting back what it hid.
+    void unindex(const Binding& binding, std::size_t position, Below& below);
+    NameIndex& index() const;
     void bind(const Symbol& name, Reference* reference);
     // Where name is bound here, or size() when it is not.
-    std::size_t position(const Symbol& name) const;
+    std::size_t position(std::uint32_t name) const;
     // The table of a large frame that has been searched (Context.cpp), or null; the slot of name in
     // it (its own, or the empty one where it would go); bytes of a bindings block with room for
     // capacity, and a table or not.
@@ -96,6 +107,7 @@ class Context {
     void tableErase(std::uint32_t name);
     static std::size_t bytesFor(std::uint32_t capacity, bool table);
 
-    NameIndex* index_;
+    Thread* thread_;
     Record* record_;
+    std::uint32_t depth_;
 };

@@ -3,9 +3,9 @@
 // and a symbol's number is its place in the index: no hashing at a lookup.
 //
 // Bindings are made in the top context (or the bottom one) and undone innermost first, so each
-// name's bindings form a chain: the index holds its head, and every binding keeps the one it
-// shadows (a `Shadowed`) to put back when it goes. A frame costs no memory here beyond its own
-// bindings, however deep the stack.
+// name's bindings form a chain: the index holds its head, and every binding keeps the depth of the
+// one it shadows, to put back when it goes. A frame costs no memory here beyond its own bindings,
+// however deep the stack.
 #pragma once
 
 #include <cstddef>
@@ -20,33 +20,28 @@ class Reference;
 
 class NameIndex {
   public:
-    // A binding that a newer one hides: its reference and the depth of its context.
-    struct Shadowed {
-        Reference* reference;
-        std::uint32_t depth;
-    };
-
     NameIndex() = default;
     NameIndex(const NameIndex&) = delete;
     NameIndex& operator=(const NameIndex&) = delete;
 
     // Makes reference the innermost binding of name, in the context at depth (above 0), and
-    // answers what it hides.
-    Shadowed push(const Symbol& name, std::uint32_t depth, Reference* reference) {
+    // answers the depth of the binding it hides (0: none).
+    std::uint32_t push(const Symbol& name, std::uint32_t depth, Reference* reference) {
         if (name.id >= size_) makeRoom(name.id);
         Entry& entry = names_[name.id];
-        Shadowed hidden{entry.top, entry.topDepth};
+        const std::uint32_t hidden = entry.top ? entry.topDepth : 0;
         entry.top = reference;
         entry.topDepth = depth;
         return hidden;
     }
-    // Undoes name's innermost binding, in the context at depth, putting back what it hid.
-    void pop(std::uint32_t nameId, std::uint32_t depth, Shadowed shadowed) {
+    // Undoes name's innermost binding, in the context at depth, putting back the one it hid: the
+    // reference bound in the context at hiddenDepth (0 and null: none).
+    void pop(std::uint32_t nameId, std::uint32_t depth, std::uint32_t hiddenDepth, Reference* hidden) {
         Entry& entry = names_[nameId];
         ORVEX_ASSERT(entry.top && entry.topDepth == depth, "only a name's innermost binding is undone");
         static_cast<void>(depth);
-        entry.top = shadowed.reference;
-        entry.topDepth = shadowed.depth;
+        entry.top = hidden;
+        entry.topDepth = hiddenDepth;
     }
     // The bottom (global) context's binding, apart: most names found are globals.
     void setBottom(const Symbol& name, Reference* reference);

@@ -2,7 +2,7 @@
 #include "vm/runtime/Thread.h"
 
 Thread::Thread(ThreadPool* pool) : pool_(pool) {
-    contexts_.emplace_back(0);
+    contexts_.emplace_back();
 }
 
 Thread::~Thread() {
@@ -11,7 +11,7 @@ Thread::~Thread() {
 }
 
 void Thread::pushNewContext() {
-    contexts_.emplace_back(contexts_.size());
+    contexts_.emplace_back();
 }
 
 void Thread::popContext() {

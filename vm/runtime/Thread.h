@@ -25,8 +25,8 @@ class Thread {
     void pushNewContext();
     // Destroys the top context; the bottom one stays for the thread's life.
     void popContext();
-    Context currentContext() const { return Context(index_, contexts_.back()); }
-    Context bottomContext() const { return Context(index_, contexts_.front()); }
+    Context currentContext() const { return Context(*self(), contexts_.back(), contexts_.size() - 1); }
+    Context bottomContext() const { return Context(*self(), contexts_.front(), 0); }
     std::size_t depth() const { return contexts_.size(); }
 
     // The innermost binding of name. Constant time whatever the stack's depth.
@@ -40,7 +40,8 @@ class Thread {
     std::optional<Context> contextOf(const Symbol& name) const {
         std::ptrdiff_t depth = index_.depthOf(name);
         if (depth < 0) return std::nullopt;
-        return Context(index_, contexts_[static_cast<std::size_t>(depth)]);
+        const auto at = static_cast<std::size_t>(depth);
+        return Context(*self(), contexts_[at], at);
     }
 
     bool waiting() const { return waiting_; }
@@ -48,10 +49,13 @@ class Thread {
     ThreadPool* pool() const { return pool_; }
 
   private:
+    // A context reads the index, and the context a binding of its hides.
+    friend class Context;
     // Unbinds the top context and drops it.
     void dropTop();
-
     // A const thread still hands out its contexts to bind in.
+    Thread* self() const { return const_cast<Thread*>(this); }
+
     mutable NameIndex index_;
     // The contexts themselves, in blocks: a deep recursion's stack grows without copying itself,
     // and a context is no allocation of its own.
