@@ -80,8 +80,6 @@ void bindFrame(Context context, const CallFrame& frame) {
         context.addReference(names::params, frame.parameters->object);
         return;
     }
-    // Refused, a deferred reference goes at once: the object it stood for would only have been
-    // left unreachable, counted once more.
-    ReferenceHandle deferred(Reference::toDeferredParameters(frame.parameters->deferredPrototype));
-    context.addSharedReference(names::params, deferred.get());
+    // Refused, the object it stood for would only have been left unreachable, counted once more.
+    context.addDeferredParameters(names::params, frame.parameters->deferredPrototype);
 }

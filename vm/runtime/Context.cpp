@@ -28,7 +28,40 @@ std::uint32_t home(std::uint32_t name, std::size_t size) {
     return static_cast<std::uint32_t>((name * 0x9E3779B1u) & (size - 1));
 }
 
+Object* prototypeOf(const Reference* deferred) {
+    return reinterpret_cast<Object*>(reinterpret_cast<std::uintptr_t>(deferred) & ~std::uintptr_t{1});
+}
+
 } // namespace
+
+Context::Stack::~Stack() {
+    for (Record* block : blocks_)
+        SmallAllocator::release(block, perBlock * sizeof(Record));
+}
+
+void Context::Stack::push() {
+    if (size_ == blocks_.size() * perBlock) {
+        auto* block = static_cast<Record*>(SmallAllocator::allocate(perBlock * sizeof(Record)));
+        try {
+            blocks_.push_back(block);
+        } catch (...) {
+            SmallAllocator::release(block, perBlock * sizeof(Record));
+            throw;
+        }
+    }
+    new (&(*this)[size_]) Record();
+    ++size_;
+}
+
+// A block goes once the stack is a whole block below it: a call and its return at a block's edge do
+// not take and give back a block each time.
+void Context::Stack::pop() {
+    --size_;
+    if (blocks_.size() > size_ / perBlock + 2) {
+        SmallAllocator::release(blocks_.back(), perBlock * sizeof(Record));
+        blocks_.pop_back();
+    }
+}
 
 std::size_t Context::bytesFor(std::uint32_t capacity, bool table) {
     return capacity * sizeof(Binding) + (table ? tableSize(capacity) * sizeof(std::uint32_t) : 0);
@@ -89,6 +122,13 @@ void Context::tableErase(std::uint32_t name) {
     slots[gap] = 0;
 }
 
+inline void Context::letGo(const Binding& binding) {
+    if (isDeferred(binding.reference))
+        prototypeOf(binding.reference)->dropPointer();
+    else
+        binding.reference->unhold();
+}
+
 void Context::unbindAll() {
     Record& r = *record_;
     Below below;
@@ -97,8 +137,9 @@ void Context::unbindAll() {
         releaseName(binding);
         if (!binding.reference) continue;
         unindex(binding, i, below);
-        if (binding.name != names::returnName.id) binding.reference->release();
-        binding.reference->unhold();
+        if (binding.name != names::returnName.id && !isDeferred(binding.reference))
+            binding.reference->release();
+        letGo(binding);
     }
     SmallAllocator::release(r.bindings_, bytesFor(r.capacity(), r.hasTable()));
 }
@@ -134,12 +175,31 @@ NameIndex& Context::index() const {
     return thread_->index_;
 }
 
-Reference* Context::getReference(const Symbol& name) const {
+Reference* Context::boundHere(const Symbol& name) const {
     bool known;
     Reference* found = index().boundAt(name, depth_, &known);
     if (known) return found;
     std::size_t at = position(name.id);
     return at == record_->size_ ? nullptr : record_->bindings_[at].reference;
+}
+
+Reference* Context::getReference(const Symbol& name) const {
+    Reference* found = boundHere(name);
+    if (isDeferred(found)) [[unlikely]]
+        return makeDeferredReference(position(name.id));
+    return found;
+}
+
+// The reference takes over the binding's pointer to the prototype.
+Reference* Context::makeDeferredReference(std::size_t at) const {
+    Binding& binding = record_->bindings_[at];
+    Object* prototype = prototypeOf(binding.reference);
+    Reference* reference = Reference::toDeferredParameters(prototype);
+    prototype->dropPointer();
+    reference->hold();
+    index().replace(binding.name, depth_, binding.reference, reference);
+    binding.reference = reference;
+    return reference;
 }
 
 // A frame binds its names in the same order as the frame below it, mostly: the hidden binding is
@@ -167,7 +227,7 @@ void Context::unindex(const Binding& binding, std::size_t hint, Below& below) {
 }
 
 bool Context::isBound(const Symbol& name) const {
-    if (getReference(name)) return true;
+    if (boundHere(name)) return true;
     // A binding to no reference is not in the index: only then are the bindings themselves read.
     return record_->mayHoldUnbound() && position(name.id) != record_->size_;
 }
@@ -191,7 +251,10 @@ void Context::bind(const Symbol& name, Reference* reference) {
         r.capacity_ |= Record::unboundBit;
         return;
     }
-    reference->hold();
+    if (isDeferred(reference))
+        prototypeOf(reference)->addPointer();
+    else
+        reference->hold();
     if (depth_ == 0) {
         index().setBottom(name, reference);
         return;
@@ -214,6 +277,12 @@ bool Context::addSharedReference(const Symbol& name, Reference* reference) {
     return true;
 }
 
+bool Context::addDeferredParameters(const Symbol& name, Object* prototype) {
+    if (isBound(name)) return false;
+    bind(name, reinterpret_cast<Reference*>(reinterpret_cast<std::uintptr_t>(prototype) | 1));
+    return true;
+}
+
 void Context::discardBinding(const Symbol& name) {
     Record& r = *record_;
     std::size_t at = position(name.id);
@@ -231,5 +300,5 @@ void Context::discardBinding(const Symbol& name) {
     if (!binding.reference) return;
     Below below;
     unindex(binding, at, below);
-    binding.reference->unhold();
+    letGo(binding);
 }

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "vm/memory/SmallAllocator.h"
 #include "vm/runtime/NameIndex.h"
@@ -54,6 +55,33 @@ class Context {
         std::uint32_t capacity_ = 0;
     };
 
+    // The thread's stack of records, in blocks that never move: a deep recursion's stack grows
+    // without copying itself, a record is no allocation of its own, and the one at a depth is
+    // found with a shift and a mask (a binding that goes reads back the one it hid, below it).
+    class Stack {
+      public:
+        Stack() = default;
+        ~Stack();
+        Stack(const Stack&) = delete;
+        Stack& operator=(const Stack&) = delete;
+
+        Record& operator[](std::size_t depth) const {
+            return blocks_[depth >> shift][depth & (perBlock - 1)];
+        }
+        Record& back() const { return (*this)[size_ - 1]; }
+        std::size_t size() const { return size_; }
+        // A new record on top.
+        void push();
+        // Drops the top record, whose bindings are gone.
+        void pop();
+
+      private:
+        static constexpr std::size_t shift = 5;
+        static constexpr std::size_t perBlock = std::size_t{1} << shift;
+        std::vector<Record*, SmallBlocks<Record*>> blocks_;
+        std::size_t size_ = 0;
+    };
+
     Context(Thread& thread, Record& record, std::size_t depth)
         : thread_(&thread), record_(&record), depth_(static_cast<std::uint32_t>(depth)) {}
 
@@ -70,6 +98,14 @@ class Context {
     bool addReference(const Symbol& name, Object* target);
     // Binds name to an existing reference (shared) or to none when name is unbound here.
     bool addSharedReference(const Symbol& name, Reference* reference);
+    // Binds name, when unbound here, to a parameter object not made yet over prototype (Call.h),
+    // whose count the caller has taken. Most frames never read their "params": the binding keeps
+    // the prototype, tagged, and a reference is made only when the name's reference is asked for.
+    bool addDeferredParameters(const Symbol& name, Object* prototype);
+    // Whether a reference read from the index stands for such a binding.
+    static bool isDeferred(const Reference* reference) {
+        return (reinterpret_cast<std::uintptr_t>(reference) & 1) != 0;
+    }
     // Unbinds name here without releasing its reference's count (the <delete> primitive's way).
     // Name's binding here is its innermost one, or a global one.
     void discardBinding(const Symbol& name);
@@ -94,6 +130,12 @@ class Context {
     void unindex(const Binding& binding, std::size_t position, Below& below);
     NameIndex& index() const;
     void bind(const Symbol& name, Reference* reference);
+    // What is bound to name here, a deferred binding's tag included.
+    Reference* boundHere(const Symbol& name) const;
+    // The reference that the deferred binding at position comes to hold, in the index too.
+    Reference* makeDeferredReference(std::size_t at) const;
+    // A binding's end: its reference's holder, or a deferred binding's pointer to its prototype.
+    static void letGo(const Binding& binding);
     // Where name is bound here, or size() when it is not.
     std::size_t position(std::uint32_t name) const;
     // The table of a large frame that has been searched (Context.cpp), or null; the slot of name in

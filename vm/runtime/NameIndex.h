@@ -43,6 +43,15 @@ class NameIndex {
         entry.top = hidden;
         entry.topDepth = hiddenDepth;
     }
+    // Puts now in place of was, name's binding in the context at depth, where the index holds it.
+    void replace(std::uint32_t nameId, std::uint32_t depth, Reference* was, Reference* now) {
+        Entry& entry = names_[nameId];
+        if (depth == 0) {
+            if (entry.bottom == was) entry.bottom = now;
+        } else if (entry.top == was && entry.topDepth == depth) {
+            entry.top = now;
+        }
+    }
     // The bottom (global) context's binding, apart: most names found are globals.
     void setBottom(const Symbol& name, Reference* reference);
     void clearBottom(std::uint32_t nameId) { names_[nameId].bottom = nullptr; }

@@ -2,16 +2,16 @@
 #include "vm/runtime/Thread.h"
 
 Thread::Thread(ThreadPool* pool) : pool_(pool) {
-    contexts_.emplace_back();
+    contexts_.push();
 }
 
 Thread::~Thread() {
-    while (!contexts_.empty())
+    while (contexts_.size() != 0)
         dropTop();
 }
 
 void Thread::pushNewContext() {
-    contexts_.emplace_back();
+    contexts_.push();
 }
 
 void Thread::popContext() {
@@ -20,5 +20,9 @@ void Thread::popContext() {
 
 void Thread::dropTop() {
     currentContext().unbindAll();
-    contexts_.pop_back();
+    contexts_.pop();
+}
+
+Reference* Thread::deferredReference(const Symbol& name) const {
+    return contextOf(name)->getReference(name);
 }

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstddef>
-#include <deque>
 #include <optional>
 #include <string_view>
 
@@ -26,11 +25,16 @@ class Thread {
     // Destroys the top context; the bottom one stays for the thread's life.
     void popContext();
     Context currentContext() const { return Context(*self(), contexts_.back(), contexts_.size() - 1); }
-    Context bottomContext() const { return Context(*self(), contexts_.front(), 0); }
+    Context bottomContext() const { return Context(*self(), contexts_[0], 0); }
     std::size_t depth() const { return contexts_.size(); }
 
     // The innermost binding of name. Constant time whatever the stack's depth.
-    Reference* lookup(const Symbol& name) const { return index_.lookup(name); }
+    Reference* lookup(const Symbol& name) const {
+        Reference* found = index_.lookup(name);
+        if (Context::isDeferred(found)) [[unlikely]]
+            return deferredReference(name);
+        return found;
+    }
     // The same by text, for tests and tools: a text never made a symbol is bound to nothing.
     Reference* lookup(std::string_view text) const {
         const Symbol* name = SymbolTable::current().find(text);
@@ -53,13 +57,13 @@ class Thread {
     friend class Context;
     // Unbinds the top context and drops it.
     void dropTop();
+    // The reference made for the deferred parameters that are name's innermost binding.
+    Reference* deferredReference(const Symbol& name) const;
     // A const thread still hands out its contexts to bind in.
     Thread* self() const { return const_cast<Thread*>(this); }
 
     mutable NameIndex index_;
-    // The contexts themselves, in blocks: a deep recursion's stack grows without copying itself,
-    // and a context is no allocation of its own.
-    mutable std::deque<Context::Record, SmallBlocks<Context::Record>> contexts_;
+    Context::Stack contexts_;
     bool waiting_ = false;
     ThreadPool* pool_;
 };
