@@ -42,8 +42,8 @@ void InvokePrimitiveStringObject::execute(Thread& thread, const Symbol&, const S
     bool literal = isStringLiteral(answer);
     SymbolTable& symbols = SymbolTable::current();
     const Symbol* answerName = literal ? &symbols.internComputed(answer) : symbols.find(answer);
-    if (Reference* named = answerName ? thread.lookup(*answerName) : nullptr)
-        result->rebind(named->target());
+    if (Object* named = answerName ? thread.lookupObject(*answerName) : nullptr)
+        result->rebind(named);
     else if (literal)
         result->rebind(makeLiteral(thread, *answerName, string, literals::invokeAnswer));
     else {

@@ -72,12 +72,12 @@ void bindFrame(Context context, const CallFrame& frame) {
     bool method = frame.sender != nullptr;
     context.reserve(2 * method + (frame.mySelf != nullptr) + frame.result.has_value() +
                     (frame.parameters != nullptr));
-    if (frame.sender) context.addReference(names::sender, frame.sender);
-    if (frame.mySelf) context.addReference(names::mySelf, frame.mySelf);
+    if (frame.sender) context.addLazyReference(names::sender, frame.sender);
+    if (frame.mySelf) context.addLazyReference(names::mySelf, frame.mySelf);
     if (frame.result) context.addSharedReference(names::returnName, *frame.result);
     if (!frame.parameters) return;
     if (frame.parameters->object) {
-        context.addReference(names::params, frame.parameters->object);
+        context.addLazyReference(names::params, frame.parameters->object);
         return;
     }
     // Refused, the object it stood for would only have been left unreachable, counted once more.

@@ -28,10 +28,6 @@ std::uint32_t home(std::uint32_t name, std::size_t size) {
     return static_cast<std::uint32_t>((name * 0x9E3779B1u) & (size - 1));
 }
 
-Object* prototypeOf(const Reference* deferred) {
-    return reinterpret_cast<Object*>(reinterpret_cast<std::uintptr_t>(deferred) & ~std::uintptr_t{1});
-}
-
 } // namespace
 
 Context::Stack::~Stack() {
@@ -122,9 +118,17 @@ void Context::tableErase(std::uint32_t name) {
     slots[gap] = 0;
 }
 
+inline void Context::release(const Binding& binding) {
+    if (binding.name == names::returnName.id) return;
+    if (!isStandIn(binding.reference))
+        binding.reference->release();
+    else if (tagOf(binding.reference) == targetTag)
+        objectOf(binding.reference)->decrementRefCount();
+}
+
 inline void Context::letGo(const Binding& binding) {
-    if (isDeferred(binding.reference))
-        prototypeOf(binding.reference)->dropPointer();
+    if (isStandIn(binding.reference))
+        objectOf(binding.reference)->dropPointer();
     else
         binding.reference->unhold();
 }
@@ -137,8 +141,7 @@ void Context::unbindAll() {
         releaseName(binding);
         if (!binding.reference) continue;
         unindex(binding, i, below);
-        if (binding.name != names::returnName.id && !isDeferred(binding.reference))
-            binding.reference->release();
+        release(binding);
         letGo(binding);
     }
     SmallAllocator::release(r.bindings_, bytesFor(r.capacity(), r.hasTable()));
@@ -185,17 +188,17 @@ Reference* Context::boundHere(const Symbol& name) const {
 
 Reference* Context::getReference(const Symbol& name) const {
     Reference* found = boundHere(name);
-    if (isDeferred(found)) [[unlikely]]
-        return makeDeferredReference(position(name.id));
+    if (isStandIn(found)) [[unlikely]]
+        return makeReference(position(name.id));
     return found;
 }
 
-// The reference takes over the binding's pointer to the prototype.
-Reference* Context::makeDeferredReference(std::size_t at) const {
+// The reference takes over the stand-in's pointer to its object, and its count.
+Reference* Context::makeReference(std::size_t at) const {
     Binding& binding = record_->bindings_[at];
-    Object* prototype = prototypeOf(binding.reference);
-    Reference* reference = Reference::toDeferredParameters(prototype);
-    prototype->dropPointer();
+    Object* object = objectOf(binding.reference);
+    Reference* reference = tagOf(binding.reference) == targetTag ? Reference::adoptingCounted(object)
+                                                                 : Reference::adoptingDeferred(object);
     reference->hold();
     index().replace(binding.name, depth_, binding.reference, reference);
     binding.reference = reference;
@@ -251,10 +254,7 @@ void Context::bind(const Symbol& name, Reference* reference) {
         r.capacity_ |= Record::unboundBit;
         return;
     }
-    if (isDeferred(reference))
-        prototypeOf(reference)->addPointer();
-    else
-        reference->hold();
+    if (!isStandIn(reference)) reference->hold();
     if (depth_ == 0) {
         index().setBottom(name, reference);
         return;
@@ -271,6 +271,17 @@ bool Context::addReference(const Symbol& name, Object* target) {
     return true;
 }
 
+bool Context::addLazyReference(const Symbol& name, Object* target) {
+    if (isBound(name)) {
+        target->incrementRefCount(); // the refused reference is made and never released
+        return false;
+    }
+    target->incrementRefCount();
+    target->addPointer();
+    bind(name, standIn(target, targetTag));
+    return true;
+}
+
 bool Context::addSharedReference(const Symbol& name, Reference* reference) {
     if (isBound(name)) return false;
     bind(name, reference);
@@ -279,7 +290,8 @@ bool Context::addSharedReference(const Symbol& name, Reference* reference) {
 
 bool Context::addDeferredParameters(const Symbol& name, Object* prototype) {
     if (isBound(name)) return false;
-    bind(name, reinterpret_cast<Reference*>(reinterpret_cast<std::uintptr_t>(prototype) | 1));
+    prototype->addPointer();
+    bind(name, standIn(prototype, parametersTag));
     return true;
 }
 

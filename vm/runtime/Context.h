@@ -16,6 +16,24 @@ class Reference;
 class Thread;
 
 class Context {
+    // Most bindings are never asked for their reference, only read (a frame's "sender", "mySelf"
+    // and "params", the answers bound where they are made): a binding keeps, in place of a
+    // reference not made yet, its object with a tag (objects are eight-byte aligned), and the
+    // reference is made when a lookup or getReference first asks for it. Such a stand-in counts as
+    // its reference would.
+    static constexpr std::uintptr_t standInTags = 3;
+    static constexpr std::uintptr_t targetTag = 1;     // a counted reference to the object
+    static constexpr std::uintptr_t parametersTag = 2; // deferred parameters over the prototype
+    static Reference* standIn(Object* object, std::uintptr_t tag) {
+        return reinterpret_cast<Reference*>(reinterpret_cast<std::uintptr_t>(object) | tag);
+    }
+    static Object* objectOf(const Reference* standIn) {
+        return reinterpret_cast<Object*>(reinterpret_cast<std::uintptr_t>(standIn) & ~standInTags);
+    }
+    static std::uintptr_t tagOf(const Reference* reference) {
+        return reinterpret_cast<std::uintptr_t>(reference) & standInTags;
+    }
+
     // 16 bytes: the name by its number, and the depth of the binding this one hides in the index
     // (0: none). What it hides is read back from that context when this one goes: bindings are made
     // and removed only at a name's innermost place, so the hidden one stays as it was.
@@ -96,15 +114,22 @@ class Context {
     // Binds name to a new counted reference to target when name is unbound here. A refused
     // reference is not stored, and its count on target stays.
     bool addReference(const Symbol& name, Object* target);
+    // The same, for a binding that is mostly only read (a frame's "sender" and "mySelf", a literal):
+    // the reference is made when the name's reference is first asked for.
+    bool addLazyReference(const Symbol& name, Object* target);
     // Binds name to an existing reference (shared) or to none when name is unbound here.
     bool addSharedReference(const Symbol& name, Reference* reference);
     // Binds name, when unbound here, to a parameter object not made yet over prototype (Call.h),
-    // whose count the caller has taken. Most frames never read their "params": the binding keeps
-    // the prototype, tagged, and a reference is made only when the name's reference is asked for.
+    // whose count the caller has taken.
     bool addDeferredParameters(const Symbol& name, Object* prototype);
-    // Whether a reference read from the index stands for such a binding.
-    static bool isDeferred(const Reference* reference) {
-        return (reinterpret_cast<std::uintptr_t>(reference) & 1) != 0;
+    // Whether a reference read from the index is a binding's stand-in (below).
+    static bool isStandIn(const Reference* reference) {
+        return (reinterpret_cast<std::uintptr_t>(reference) & standInTags) != 0;
+    }
+    // A stand-in's target when it stands for a counted reference; null for deferred parameters,
+    // whose object is made with their reference.
+    static Object* standInTarget(const Reference* standIn) {
+        return tagOf(standIn) == targetTag ? objectOf(standIn) : nullptr;
     }
     // Unbinds name here without releasing its reference's count (the <delete> primitive's way).
     // Name's binding here is its innermost one, or a global one.
@@ -130,11 +155,13 @@ class Context {
     void unindex(const Binding& binding, std::size_t position, Below& below);
     NameIndex& index() const;
     void bind(const Symbol& name, Reference* reference);
-    // What is bound to name here, a deferred binding's tag included.
+    // What is bound to name here, a stand-in included.
     Reference* boundHere(const Symbol& name) const;
-    // The reference that the deferred binding at position comes to hold, in the index too.
-    Reference* makeDeferredReference(std::size_t at) const;
-    // A binding's end: its reference's holder, or a deferred binding's pointer to its prototype.
+    // The reference that the stand-in at position comes to hold, in the index too.
+    Reference* makeReference(std::size_t at) const;
+    // A binding's end: its reference's count on its target (but for "return", the caller's), and
+    // its holder or a stand-in's pointer to its object.
+    static void release(const Binding& binding);
     static void letGo(const Binding& binding);
     // Where name is bound here, or size() when it is not.
     std::size_t position(std::uint32_t name) const;

@@ -15,9 +15,12 @@ class Reference : public SmallObject {
         target->incrementRefCount();
         target->addPointer();
     }
-    // A reference to a parameter object not made yet (Call.h): it is made, over prototype, whose
-    // count the caller has taken already, when the target is first asked for.
-    static Reference* toDeferredParameters(Object* prototype) { return new Reference(prototype, Deferred{}); }
+    // The reference that a binding's stand-in comes to be (Context.h): it takes over the pointer
+    // on object and the count. Counted: a reference to object. Deferred: to a parameter object
+    // not made yet (Call.h), made over the prototype object, whose count the caller has taken
+    // already, when the target is first asked for.
+    static Reference* adoptingCounted(Object* object) { return new Reference(object, false); }
+    static Reference* adoptingDeferred(Object* prototype) { return new Reference(prototype, true); }
     Reference(const Reference&) = delete;
     Reference& operator=(const Reference&) = delete;
 
@@ -45,8 +48,7 @@ class Reference : public SmallObject {
     }
 
   private:
-    struct Deferred {};
-    Reference(Object* prototype, Deferred) : target_(prototype), deferred_(true) { prototype->addPointer(); }
+    Reference(Object* object, bool deferred) : target_(object), deferred_(deferred) {}
     ~Reference() { target_->dropPointer(); }
     // Makes the parameter object, counted once for this reference (Call.cpp: where calls make them).
     Object* makeTarget() const;

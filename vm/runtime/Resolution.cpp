@@ -10,10 +10,10 @@ StringObject* makeLiteral(Thread& thread, const Symbol& name, Object* stringProt
     if (policy.keepsWorkingReference) literal->incrementRefCount();
     switch (policy.binding) {
     case LiteralBinding::CurrentContext:
-        thread.currentContext().addReference(name, literal);
+        thread.currentContext().addLazyReference(name, literal);
         break;
     case LiteralBinding::GlobalContext:
-        thread.bottomContext().addReference(name, literal);
+        thread.bottomContext().addLazyReference(name, literal);
         break;
     case LiteralBinding::Nowhere:
         break;
@@ -22,7 +22,7 @@ StringObject* makeLiteral(Thread& thread, const Symbol& name, Object* stringProt
 }
 
 Object* resolveName(Thread& thread, const Symbol& name, Object* stringPrototype, LiteralPolicy policy) {
-    if (Reference* found = thread.lookup(name)) return found->target();
+    if (Object* found = thread.lookupObject(name)) return found;
     if (!isStringLiteral(name)) {
         noteStop(SilentStop::Unbound, name.text());
         return nullptr;
@@ -39,13 +39,12 @@ ReferenceHandle resolveTarget(Thread& thread, const Symbol& name, Object* nilTar
 }
 
 Object* boundObject(const Thread& thread, const Symbol& name) {
-    Reference* found = thread.lookup(name);
-    return found ? found->target() : nullptr;
+    return thread.lookupObject(name);
 }
 
 // The lookup of boundObject again, not a call of it: this is on the way of every statement.
 Object* requireBound(const Thread& thread, const Symbol& name) {
-    if (Reference* found = thread.lookup(name)) return found->target();
+    if (Object* found = thread.lookupObject(name)) return found;
     noteStop(SilentStop::Unbound, name.text());
     return nullptr;
 }

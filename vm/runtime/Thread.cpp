@@ -23,6 +23,6 @@ void Thread::dropTop() {
     contexts_.pop();
 }
 
-Reference* Thread::deferredReference(const Symbol& name) const {
+Reference* Thread::madeReference(const Symbol& name) const {
     return contextOf(name)->getReference(name);
 }

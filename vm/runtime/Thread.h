@@ -8,6 +8,7 @@
 
 #include "vm/runtime/Context.h"
 #include "vm/runtime/NameIndex.h"
+#include "vm/runtime/Reference.h"
 
 class ThreadPool;
 class Reference;
@@ -31,9 +32,17 @@ class Thread {
     // The innermost binding of name. Constant time whatever the stack's depth.
     Reference* lookup(const Symbol& name) const {
         Reference* found = index_.lookup(name);
-        if (Context::isDeferred(found)) [[unlikely]]
-            return deferredReference(name);
+        if (Context::isStandIn(found)) [[unlikely]]
+            return madeReference(name);
         return found;
+    }
+    // The object that lookup(name)'s reference targets, or null, without making a stand-in's
+    // reference: the way of a name that is only read.
+    Object* lookupObject(const Symbol& name) const {
+        Reference* found = index_.lookup(name);
+        if (!Context::isStandIn(found)) return found ? found->target() : nullptr;
+        if (Object* target = Context::standInTarget(found)) return target;
+        return madeReference(name)->target();
     }
     // The same by text, for tests and tools: a text never made a symbol is bound to nothing.
     Reference* lookup(std::string_view text) const {
@@ -57,8 +66,8 @@ class Thread {
     friend class Context;
     // Unbinds the top context and drops it.
     void dropTop();
-    // The reference made for the deferred parameters that are name's innermost binding.
-    Reference* deferredReference(const Symbol& name) const;
+    // The reference made for the stand-in that is name's innermost binding.
+    Reference* madeReference(const Symbol& name) const;
     // A const thread still hands out its contexts to bind in.
     Thread* self() const { return const_cast<Thread*>(this); }
 

@@ -67,5 +67,5 @@ void buildWorld(Context global) {
 #undef ORVEX_MAKE_PRIMITIVE
 
     for (const auto& entry : bound)
-        global.addReference(entry.name, entry.object);
+        global.addLazyReference(entry.name, entry.object);
 }

@@ -10,11 +10,10 @@ void NewReferenceStatement::execute() {
 }
 
 void AssignReferenceStatement::execute() {
-    Reference* source = thread_->lookup(*sourceName_);
     // "String" is required even when the source is bound.
     Object* string = requireBound(*thread_, names::string);
     if (!string) return;
-    Object* value = source ? source->target() : nullptr;
+    Object* value = thread_->lookupObject(*sourceName_);
     if (!value) {
         if (!isStringLiteral(*sourceName_)) return noteStop(SilentStop::Unbound, sourceName_->text());
         value = makeLiteral(*thread_, *sourceName_, string, literals::statementName);
