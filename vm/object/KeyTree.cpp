@@ -321,7 +321,7 @@ bool KeyTree::validNode(const Node* node, const Key* low, const Key* high, std::
         walk.entries += leaf->count;
         for (std::uint32_t i = 0; i < leaf->count; ++i) {
             const Key& key = leaf->keys[i];
-            if (key.prefix != key.symbol->prefix) return false;
+            if (key.prefix != key.symbol->prefix()) return false;
             if (i > 0 && !less(leaf->keys[i - 1], key)) return false;
             if ((low && less(key, *low)) || (high && !less(key, *high))) return false;
         }

@@ -109,7 +109,7 @@ class KeyTree : public SmallObject {
         }
         return low;
     }
-    static Key keyOf(const Symbol& symbol) { return Key{symbol.prefix, &symbol}; }
+    static Key keyOf(const Symbol& symbol) { return Key{symbol.prefix(), &symbol}; }
     // A separator may outlive the entry it was taken from: it holds its symbol (a registry key may
     // be a transient text) from the moment it is taken to the moment it goes.
     static Key takeSeparator(const Key& from) {

@@ -23,7 +23,7 @@ const Symbol& numberLiteral(std::int32_t n) {
 
 namespace {
 constexpr Symbol wellKnown(std::string_view text, std::uint32_t id) {
-    return Symbol{text.data(), static_cast<std::uint32_t>(text.size()), id, prefixOf(text)};
+    return Symbol::over(text, id);
 }
 } // namespace
 

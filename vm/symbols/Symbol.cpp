@@ -81,15 +81,15 @@ void SymbolTable::pinTransient(const Symbol& symbol) noexcept {
     symbol.state = reinterpret_cast<std::uintptr_t>(code); // if it waits to be freed, it is passed over
 }
 
-// A transient text of up to a small block's size is a block of its own, given back with it. A longer
-// one is laid end to end with the pinned texts as well: a large block each would cost a system call
-// and pages of its own, and the loops that build texts piece by piece keep them all.
+// A transient text longer than a symbol's head, up to a small block's size, is a block of its own, given back
+// with it. A longer one is laid end to end with the pinned texts as well: a large block each would cost a
+// system call and pages of its own, and the loops that build texts piece by piece keep them all.
 bool SymbolTable::ownsBlock(std::size_t size) {
-    return size != 0 && size <= SmallAllocator::largest;
+    return size > sizeof(Symbol::head) && size <= SmallAllocator::largest;
 }
 
 std::string_view SymbolTable::keep(std::string_view text, bool transient) {
-    if (text.empty()) return "";
+    if (text.size() <= sizeof(Symbol::head)) return ""; // the symbol's head holds it
     void* block = transient && ownsBlock(text.size()) ? SmallAllocator::allocate(text.size())
                                                       : SmallAllocator::carveForever(text.size());
     auto* bytes = static_cast<char*>(block);
@@ -163,8 +163,8 @@ const Symbol& SymbolTable::make(std::string_view text, std::uint32_t hash, std::
     } else {
         id = count_++;
     }
-    const Symbol* symbol =
-        new (place) Symbol{kept.data(), static_cast<std::uint32_t>(kept.size()), id, prefixOf(text)};
+    Symbol* symbol = new (place) Symbol(Symbol::over(text, id));
+    symbol->bytes = text.size() <= sizeof symbol->head ? symbol->head : kept.data();
     slots_[slot] = Slot{hash, id + 1};
     if (transient) symbol->state = transientBit;
     return *symbol;

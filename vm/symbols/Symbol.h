@@ -3,7 +3,9 @@
 // binding by the symbol's number instead of hashing its text again at every lookup.
 #pragma once
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -33,12 +35,14 @@ class TextCache {
 // evaluation reads), the table frees it with its code at the next statement boundary and reuses its
 // number. Anything else that asks the table for the text (intern) pins it.
 struct Symbol {
-    const char* bytes; // the table's, for as long as the symbol
+    // The table's, for as long as the symbol: a text of eight bytes or fewer (most names and
+    // numbers) is the symbol's head.
+    const char* bytes;
     std::uint32_t size;
     std::uint32_t id; // dense from 0; a freed symbol's number goes to the next one made
-    // The first eight bytes, big-endian, zero-padded: comparing two prefixes orders most pairs of
-    // texts without reading them (the registry is a tree of many thousand texts).
-    std::uint64_t prefix;
+    // The first eight bytes, zero-padded: read as a big-endian number (prefix), they order most
+    // pairs of texts without reading the texts (the registry is a tree of many thousand texts).
+    char head[8];
     // Pinned: the text read as code (a TextCache*, or 0), kept for every string object with this
     // text: a text never changes. Transient: its holders times eight, plus four when it has been
     // read as code (which holds it), plus two while the table may free it, plus one. Read and
@@ -49,19 +53,33 @@ struct Symbol {
     bool transient() const { return (state & 1) != 0; }
     std::string_view text() const { return {bytes, size}; }
     bool empty() const { return size == 0; }
+    std::uint64_t prefix() const {
+        std::uint64_t word;
+        std::memcpy(&word, head, sizeof word);
+        if constexpr (std::endian::native == std::endian::little) word = byteSwapped(word);
+        return word;
+    }
     bool operator<(const Symbol& other) const {
-        if (prefix != other.prefix) return prefix < other.prefix;
+        const std::uint64_t mine = prefix(), theirs = other.prefix();
+        if (mine != theirs) return mine < theirs;
         return this != &other && text() < other.text();
     }
-};
 
-// The first eight bytes of a text as a symbol's prefix.
-constexpr std::uint64_t prefixOf(std::string_view text) {
-    std::uint64_t prefix = 0;
-    for (std::size_t i = 0; i < 8; ++i)
-        prefix = prefix << 8 | (i < text.size() ? static_cast<unsigned char>(text[i]) : 0u);
-    return prefix;
-}
+    // A symbol over text (which stays where it is), numbered id.
+    static constexpr Symbol over(std::string_view text, std::uint32_t id) {
+        Symbol symbol{text.data(), static_cast<std::uint32_t>(text.size()), id, {}};
+        for (std::size_t i = 0; i < sizeof symbol.head && i < text.size(); ++i)
+            symbol.head[i] = text[i];
+        return symbol;
+    }
+
+  private:
+    static std::uint64_t byteSwapped(std::uint64_t word) {
+        word = (word & 0x00000000FFFFFFFFull) << 32 | (word & 0xFFFFFFFF00000000ull) >> 32;
+        word = (word & 0x0000FFFF0000FFFFull) << 16 | (word & 0xFFFF0000FFFF0000ull) >> 16;
+        return (word & 0x00FF00FF00FF00FFull) << 8 | (word & 0xFF00FF00FF00FF00ull) >> 8;
+    }
+};
 
 class SymbolTable {
   public:
