@@ -70,7 +70,8 @@ void bindFrame(Context context, const CallFrame& frame) {
     // its own, where code run for its effect (a branch) mostly calls on. A code that has finished a
     // run had room made at its start for what that run bound (startCall).
     bool method = frame.sender != nullptr;
-    context.reserve(2 * method + (frame.mySelf != nullptr) + frame.result.has_value() +
+    // "return" bound to no reference takes no binding.
+    context.reserve(2 * method + (frame.mySelf != nullptr) + (frame.result && *frame.result) +
                     (frame.parameters != nullptr));
     if (frame.sender) context.addLazyReference(names::sender, frame.sender);
     if (frame.mySelf) context.addLazyReference(names::mySelf, frame.mySelf);

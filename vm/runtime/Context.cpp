@@ -139,7 +139,6 @@ void Context::unbindAll() {
     for (std::uint32_t i = 0; i < r.size_; ++i) {
         const Binding& binding = r.bindings_[i];
         releaseName(binding);
-        if (!binding.reference) continue;
         unindex(binding, i, below);
         release(binding);
         letGo(binding);
@@ -150,14 +149,14 @@ void Context::unbindAll() {
 void Context::reserve(std::size_t count) {
     Record& r = *record_;
     if (count <= r.capacity()) return;
-    if (count >= Record::unboundBit) throw std::bad_alloc();
+    if (count >= Record::returnUnboundBit) throw std::bad_alloc();
     const auto capacity = static_cast<std::uint32_t>(count);
     const bool table = r.hasTable();
     auto* bindings = static_cast<Binding*>(SmallAllocator::allocate(bytesFor(capacity, table)));
     std::copy(r.bindings_, r.bindings_ + r.size_, bindings);
     SmallAllocator::release(r.bindings_, bytesFor(r.capacity(), table));
     r.bindings_ = bindings;
-    r.capacity_ = capacity | (r.capacity_ & (Record::tableBit | Record::unboundBit));
+    r.capacity_ = capacity | (r.capacity_ & (Record::tableBit | Record::returnUnboundBit));
     if (table) fillTable();
 }
 
@@ -230,9 +229,7 @@ void Context::unindex(const Binding& binding, std::size_t hint, Below& below) {
 }
 
 bool Context::isBound(const Symbol& name) const {
-    if (boundHere(name)) return true;
-    // A binding to no reference is not in the index: only then are the bindings themselves read.
-    return record_->mayHoldUnbound() && position(name.id) != record_->size_;
+    return boundHere(name) || (name.id == names::returnName.id && record_->returnUnbound());
 }
 
 Reference* Context::getReference(std::string_view name) const {
@@ -243,17 +240,14 @@ Reference* Context::getReference(std::string_view name) const {
 void Context::bind(const Symbol& name, Reference* reference) {
     Record& r = *record_;
     // A loop keeps a frame alive per iteration, so the frames grow by halves, not doublings: most
-    // hold two bindings (a text's params and return) or five (a method's four and a literal).
+    // hold one to three bindings (a text's params and return, and a literal) or four or five (a
+    // method's sender, mySelf, params and return, and a literal).
     if (r.size_ == r.capacity()) reserve(r.size_ < 2 ? 2 : r.size_ + r.size_ / 2);
     Binding& binding = r.bindings_[r.size_++];
     const std::uint32_t holds = name.transient() ? holdsName : 0;
     binding = Binding{reference, name.id, holds};
     if (holds) SymbolTable::hold(name);
     if (r.hasTable()) tableInsert(name.id, r.size_ - 1);
-    if (!reference) {
-        r.capacity_ |= Record::unboundBit;
-        return;
-    }
     if (!isStandIn(reference)) reference->hold();
     if (depth_ == 0) {
         index().setBottom(name, reference);
@@ -284,7 +278,12 @@ bool Context::addLazyReference(const Symbol& name, Object* target) {
 
 bool Context::addSharedReference(const Symbol& name, Reference* reference) {
     if (isBound(name)) return false;
-    bind(name, reference);
+    if (reference) {
+        bind(name, reference);
+    } else {
+        ORVEX_ASSERT(name.id == names::returnName.id, "only \"return\" is bound to no reference");
+        record_->capacity_ |= Record::returnUnboundBit;
+    }
     return true;
 }
 
@@ -309,7 +308,6 @@ void Context::discardBinding(const Symbol& name) {
         tableInsert(r.bindings_[at].name, static_cast<std::uint32_t>(at));
     }
     releaseName(binding);
-    if (!binding.reference) return;
     Below below;
     unindex(binding, at, below);
     letGo(binding);

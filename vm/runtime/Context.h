@@ -38,7 +38,7 @@ class Context {
     // (0: none). What it hides is read back from that context when this one goes: bindings are made
     // and removed only at a name's innermost place, so the hidden one stays as it was.
     struct Binding {
-        Reference* reference; // null: bound to no reference
+        Reference* reference; // or a stand-in
         std::uint32_t name;
         // The top bit: the name is a transient symbol (an answer's text), which the binding holds.
         std::uint32_t shadowedDepth;
@@ -60,14 +60,14 @@ class Context {
 
       private:
         friend class Context;
-        // The top bits of capacity_: the block holds a table after the bindings; the context has
-        // held a binding to no reference (which the index leaves out), so a name's absence from the
-        // index does not say it is unbound here.
+        // The top bits of capacity_: the block holds a table after the bindings; "return" is bound
+        // here to no reference (a method called without a target), which takes no binding: the
+        // index leaves such a binding out, and it is the only one.
         static constexpr std::uint32_t tableBit = std::uint32_t{1} << 31;
-        static constexpr std::uint32_t unboundBit = std::uint32_t{1} << 30;
-        std::uint32_t capacity() const { return capacity_ & ~(tableBit | unboundBit); }
+        static constexpr std::uint32_t returnUnboundBit = std::uint32_t{1} << 30;
+        std::uint32_t capacity() const { return capacity_ & ~(tableBit | returnUnboundBit); }
         bool hasTable() const { return (capacity_ & tableBit) != 0; }
-        bool mayHoldUnbound() const { return (capacity_ & unboundBit) != 0; }
+        bool returnUnbound() const { return (capacity_ & returnUnboundBit) != 0; }
         Binding* bindings_ = nullptr;
         std::uint32_t size_ = 0;
         std::uint32_t capacity_ = 0;
@@ -117,7 +117,7 @@ class Context {
     // The same, for a binding that is mostly only read (a frame's "sender" and "mySelf", a literal):
     // the reference is made when the name's reference is first asked for.
     bool addLazyReference(const Symbol& name, Object* target);
-    // Binds name to an existing reference (shared) or to none when name is unbound here.
+    // Binds name to an existing reference (shared) when name is unbound here, or "return" to none.
     bool addSharedReference(const Symbol& name, Reference* reference);
     // Binds name, when unbound here, to a parameter object not made yet over prototype (Call.h),
     // whose count the caller has taken.
