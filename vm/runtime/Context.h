@@ -126,10 +126,11 @@ class Context {
     static bool isStandIn(const Reference* reference) {
         return (reinterpret_cast<std::uintptr_t>(reference) & standInTags) != 0;
     }
-    // A stand-in's target when it stands for a counted reference; null for deferred parameters,
-    // whose object is made with their reference.
-    static Object* standInTarget(const Reference* standIn) {
-        return tagOf(standIn) == targetTag ? objectOf(standIn) : nullptr;
+    // The target of a counted reference's stand-in; null for anything else (a reference, none, or
+    // deferred parameters, whose object is made with their reference).
+    static Object* standInTarget(const Reference* reference) {
+        const auto bits = reinterpret_cast<std::uintptr_t>(reference);
+        return (bits & standInTags) == targetTag ? reinterpret_cast<Object*>(bits - targetTag) : nullptr;
     }
     // Unbinds name here without releasing its reference's count (the <delete> primitive's way).
     // Name's binding here is its innermost one, or a global one.

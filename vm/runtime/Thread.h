@@ -40,9 +40,10 @@ class Thread {
     // reference: the way of a name that is only read.
     Object* lookupObject(const Symbol& name) const {
         Reference* found = index_.lookup(name);
-        if (!Context::isStandIn(found)) return found ? found->target() : nullptr;
         if (Object* target = Context::standInTarget(found)) return target;
-        return madeReference(name)->target();
+        if (Context::isStandIn(found)) [[unlikely]]
+            return madeReference(name)->target();
+        return found ? found->target() : nullptr;
     }
     // The same by text, for tests and tools: a text never made a symbol is bound to nothing.
     Reference* lookup(std::string_view text) const {
