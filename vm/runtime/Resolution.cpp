@@ -42,9 +42,14 @@ Object* boundObject(const Thread& thread, const Symbol& name) {
     return thread.lookupObject(name);
 }
 
-// The lookup of boundObject again, not a call of it: this is on the way of every statement.
-Object* requireBound(const Thread& thread, const Symbol& name) {
-    if (Object* found = thread.lookupObject(name)) return found;
+// Apart, so that requireBound's lookup needs no frame of its own.
+[[gnu::noinline, gnu::cold]] static Object* stopUnbound(const Symbol& name) {
     noteStop(SilentStop::Unbound, name.text());
     return nullptr;
+}
+
+// The lookup of boundObject again, not a call of it: this is on the way of every statement.
+Object* requireBound(const Thread& thread, const Symbol& name) {
+    Object* found = thread.lookupObject(name);
+    return found ? found : stopUnbound(name);
 }

@@ -26,3 +26,7 @@ void Thread::dropTop() {
 Reference* Thread::madeReference(const Symbol& name) const {
     return contextOf(name)->getReference(name);
 }
+
+Object* Thread::madeObject(const Symbol& name) const {
+    return madeReference(name)->target();
+}

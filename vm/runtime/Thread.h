@@ -42,7 +42,7 @@ class Thread {
         Reference* found = index_.lookup(name);
         if (Object* target = Context::standInTarget(found)) return target;
         if (Context::isStandIn(found)) [[unlikely]]
-            return madeReference(name)->target();
+            return madeObject(name);
         return found ? found->target() : nullptr;
     }
     // The same by text, for tests and tools: a text never made a symbol is bound to nothing.
@@ -67,8 +67,10 @@ class Thread {
     friend class Context;
     // Unbinds the top context and drops it.
     void dropTop();
-    // The reference made for the stand-in that is name's innermost binding.
+    // The reference made for the stand-in that is name's innermost binding, and its target: apart
+    // from the lookups, so that they stay a few instructions with no frame of their own.
     Reference* madeReference(const Symbol& name) const;
+    [[gnu::returns_nonnull]] Object* madeObject(const Symbol& name) const;
     // A const thread still hands out its contexts to bind in.
     Thread* self() const { return const_cast<Thread*>(this); }
 
