@@ -119,11 +119,20 @@ void Context::tableErase(std::uint32_t name) {
 }
 
 inline void Context::release(const Binding& binding) {
-    if (binding.name == names::returnName.id) return;
-    if (!isStandIn(binding.reference))
-        binding.reference->release();
-    else if (tagOf(binding.reference) == targetTag)
-        objectOf(binding.reference)->decrementRefCount();
+    Reference* reference = binding.reference;
+    const bool counts = binding.name != names::returnName.id;
+    switch (tagOf(reference)) {
+    case 0:
+        if (counts) reference->release();
+        reference->unhold();
+        return;
+    case targetTag:
+        if (counts) objectOf(reference)->decrementRefCount();
+        objectOf(reference)->dropPointer();
+        return;
+    default:
+        objectOf(reference)->dropPointer();
+    }
 }
 
 inline void Context::letGo(const Binding& binding) {
@@ -141,7 +150,6 @@ void Context::unbindAll() {
         releaseName(binding);
         unindex(binding, i, below);
         release(binding);
-        letGo(binding);
     }
     SmallAllocator::release(r.bindings_, bytesFor(r.capacity(), r.hasTable()));
 }

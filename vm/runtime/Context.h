@@ -161,7 +161,7 @@ class Context {
     // The reference that the stand-in at position comes to hold, in the index too.
     Reference* makeReference(std::size_t at) const;
     // A binding's end: its reference's count on its target (but for "return", the caller's), and
-    // its holder or a stand-in's pointer to its object.
+    // its holder or a stand-in's pointer to its object. Discarded, only the latter.
     static void release(const Binding& binding);
     static void letGo(const Binding& binding);
     // Where name is bound here, or size() when it is not.
