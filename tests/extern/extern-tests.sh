@@ -396,9 +396,11 @@ run_eight_clients() {
     for i in $(seq 8); do
         wait "${pids[$((i - 1))]}"
         status=$?
-        # Wine's launcher may fail to start a program by name now and then; the client never ran,
-        # so it is started once more, alone.
-        if grep -q "ShellExecuteEx failed" "$work/client$i.out" "$work/client$i.err"; then
+        # Wine's launcher may fail to start a program now and then: it says so by name, or the script
+        # host ends with an error before writing a line (a script that ran writes its verdict). The
+        # client never ran, so it is started once more, alone.
+        if grep -q "ShellExecuteEx failed" "$work/client$i.out" "$work/client$i.err" ||
+            { [ "$1" = cscript ] && [ "$status" -ne 0 ] && ! grep -q . "$work/client$i.out"; }; then
             echo "$label, client $i: Wine did not launch it ($(tr -d '\r' <"$work/client$i.out" | head -1)); once more"
             WINEDEBUG=-all,warn+ole,warn+rpc,fixme+wscript run_wine "${@//@/$i}" \
                 >"$work/client$i.out" 2>"$work/client$i.err"
