@@ -118,28 +118,22 @@ void Context::tableErase(std::uint32_t name) {
     slots[gap] = 0;
 }
 
-inline void Context::release(const Binding& binding) {
-    Reference* reference = binding.reference;
-    const bool counts = binding.name != names::returnName.id;
-    switch (tagOf(reference)) {
-    case 0:
-        if (counts) reference->release();
-        reference->unhold();
-        return;
-    case targetTag:
-        if (counts) objectOf(reference)->decrementRefCount();
-        objectOf(reference)->dropPointer();
-        return;
-    default:
-        objectOf(reference)->dropPointer();
-    }
-}
-
 inline void Context::letGo(const Binding& binding) {
     if (isStandIn(binding.reference))
         objectOf(binding.reference)->dropPointer();
     else
         binding.reference->unhold();
+}
+
+// "return" is the caller's reference and does not count down here.
+inline void Context::release(const Binding& binding) {
+    if (binding.name != names::returnName.id) {
+        if (!isStandIn(binding.reference))
+            binding.reference->release();
+        else if (tagOf(binding.reference) == targetTag)
+            objectOf(binding.reference)->decrementRefCount();
+    }
+    letGo(binding);
 }
 
 void Context::unbindAll() {
@@ -168,17 +162,24 @@ void Context::reserve(std::size_t count) {
     if (table) fillTable();
 }
 
-std::size_t Context::position(std::uint32_t name) const {
-    const Record& r = *record_;
-    if (!r.hasTable() && r.capacity() >= tableFrom) makeTable();
-    if (const std::uint32_t* slots = table()) {
-        const std::uint32_t slot = slots[slotOf(slots, name)];
-        return slot == 0 ? r.size_ : slot - 1;
-    }
+inline bool Context::scansBindings(const Record& r) {
+    return !r.hasTable() && r.capacity() < tableFrom;
+}
+
+inline std::size_t Context::scan(const Record& r, std::uint32_t name) {
     std::uint32_t i = 0;
     while (i < r.size_ && r.bindings_[i].name != name)
         ++i;
     return i;
+}
+
+std::size_t Context::position(std::uint32_t name) const {
+    const Record& r = *record_;
+    if (scansBindings(r)) return scan(r, name);
+    if (!r.hasTable()) makeTable();
+    const std::uint32_t* slots = table();
+    const std::uint32_t slot = slots[slotOf(slots, name)];
+    return slot == 0 ? r.size_ : slot - 1;
 }
 
 NameIndex& Context::index() const {
@@ -222,14 +223,10 @@ void Context::unindex(const Binding& binding, std::size_t hint, Below& below) {
         if (hiddenDepth != below.depth) below = Below{&thread_->contexts_[hiddenDepth], hiddenDepth};
         const Record& r = *below.record;
         std::size_t at = hint;
-        if (at >= r.size_ || r.bindings_[at].name != binding.name) {
-            at = 0;
-            if (r.hasTable() || r.capacity() >= tableFrom)
-                at = Context(*thread_, const_cast<Record&>(r), hiddenDepth).position(binding.name);
-            else
-                while (r.bindings_[at].name != binding.name)
-                    ++at;
-        }
+        if (at >= r.size_ || r.bindings_[at].name != binding.name)
+            at = scansBindings(r)
+                     ? scan(r, binding.name)
+                     : Context(*thread_, const_cast<Record&>(r), hiddenDepth).position(binding.name);
         ORVEX_ASSERT(at < r.size_, "a hidden binding stays while it is hidden");
         hidden = r.bindings_[at].reference;
     }
@@ -264,20 +261,20 @@ void Context::bind(const Symbol& name, Reference* reference) {
     binding.shadowedDepth = index().push(name, depth_, reference) | holds;
 }
 
+bool Context::refuses(const Symbol& name, Object* target) const {
+    if (!isBound(name)) return false;
+    target->incrementRefCount(); // the refused reference is made and never released
+    return true;
+}
+
 bool Context::addReference(const Symbol& name, Object* target) {
-    if (isBound(name)) {
-        target->incrementRefCount(); // the refused reference is made and never released
-        return false;
-    }
+    if (refuses(name, target)) return false;
     bind(name, new Reference(target));
     return true;
 }
 
 bool Context::addLazyReference(const Symbol& name, Object* target) {
-    if (isBound(name)) {
-        target->incrementRefCount(); // the refused reference is made and never released
-        return false;
-    }
+    if (refuses(name, target)) return false;
     target->incrementRefCount();
     target->addPointer();
     bind(name, standIn(target, targetTag));

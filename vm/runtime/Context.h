@@ -123,14 +123,11 @@ class Context {
     // whose count the caller has taken.
     bool addDeferredParameters(const Symbol& name, Object* prototype);
     // Whether a reference read from the index is a binding's stand-in (below).
-    static bool isStandIn(const Reference* reference) {
-        return (reinterpret_cast<std::uintptr_t>(reference) & standInTags) != 0;
-    }
+    static bool isStandIn(const Reference* reference) { return tagOf(reference) != 0; }
     // The target of a counted reference's stand-in; null for anything else (a reference, none, or
     // deferred parameters, whose object is made with their reference).
     static Object* standInTarget(const Reference* reference) {
-        const auto bits = reinterpret_cast<std::uintptr_t>(reference);
-        return (bits & standInTags) == targetTag ? reinterpret_cast<Object*>(bits - targetTag) : nullptr;
+        return tagOf(reference) == targetTag ? objectOf(reference) : nullptr;
     }
     // Unbinds name here without releasing its reference's count (the <delete> primitive's way).
     // Name's binding here is its innermost one, or a global one.
@@ -161,11 +158,16 @@ class Context {
     // The reference that the stand-in at position comes to hold, in the index too.
     Reference* makeReference(std::size_t at) const;
     // A binding's end: its reference's count on its target (but for "return", the caller's), and
-    // its holder or a stand-in's pointer to its object. Discarded, only the latter.
+    // its holder or a stand-in's pointer to its object (letGo alone, for a discarded binding).
     static void release(const Binding& binding);
     static void letGo(const Binding& binding);
-    // Where name is bound here, or size() when it is not.
+    // Whether name is bound here already; then the reference refused counts on target all the same.
+    bool refuses(const Symbol& name, Object* target) const;
+    // Where name is bound here, or size() when it is not; a small frame is scanned (scan), which
+    // the read-back of a hidden binding does inline.
     std::size_t position(std::uint32_t name) const;
+    static bool scansBindings(const Record& record);
+    static std::size_t scan(const Record& record, std::uint32_t name);
     // The table of a large frame that has been searched (Context.cpp), or null; the slot of name in
     // it (its own, or the empty one where it would go); bytes of a bindings block with room for
     // capacity, and a table or not.

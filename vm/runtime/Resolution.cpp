@@ -48,7 +48,7 @@ Object* boundObject(const Thread& thread, const Symbol& name) {
     return nullptr;
 }
 
-// The lookup of boundObject again, not a call of it: this is on the way of every statement.
+// boundObject with a silent stop: on the way of every statement.
 Object* requireBound(const Thread& thread, const Symbol& name) {
     Object* found = thread.lookupObject(name);
     return found ? found : stopUnbound(name);

@@ -11,7 +11,6 @@
 #include "vm/runtime/Reference.h"
 
 class ThreadPool;
-class Reference;
 
 class Thread {
   public:
@@ -74,7 +73,7 @@ class Thread {
     // A const thread still hands out its contexts to bind in.
     Thread* self() const { return const_cast<Thread*>(this); }
 
-    mutable NameIndex index_;
+    NameIndex index_;
     Context::Stack contexts_;
     bool waiting_ = false;
     ThreadPool* pool_;

@@ -81,9 +81,10 @@ void SymbolTable::pinTransient(const Symbol& symbol) noexcept {
     symbol.state = reinterpret_cast<std::uintptr_t>(code); // if it waits to be freed, it is passed over
 }
 
-// A transient text longer than a symbol's head, up to a small block's size, is a block of its own, given back
-// with it. A longer one is laid end to end with the pinned texts as well: a large block each would cost a
-// system call and pages of its own, and the loops that build texts piece by piece keep them all.
+// A transient text longer than a symbol's head and up to a small block's size is a block of its own,
+// given back with it. A longer one is laid end to end with the pinned texts as well: a large block
+// each would cost a system call and pages of its own, and the loops that build texts piece by piece
+// keep them all.
 bool SymbolTable::ownsBlock(std::size_t size) {
     return size > sizeof(Symbol::head) && size <= SmallAllocator::largest;
 }
