@@ -398,8 +398,10 @@ run_eight_clients() {
         status=$?
         # Wine's launcher may fail to start a program now and then: it says so by name, or the script
         # host ends with an error before writing a line (a script that ran writes its verdict). The
-        # client never ran, so it is started once more, alone.
-        if grep -q "ShellExecuteEx failed" "$work/client$i.out" "$work/client$i.err" ||
+        # client never ran, so it is started once more, alone. So is one whose activation found
+        # Wine unable to start the server's process at all ("failed to run local server", said
+        # before any code of the server runs).
+        if grep -q -e "ShellExecuteEx failed" -e "failed to run local server" "$work/client$i.out" "$work/client$i.err" ||
             { [ "$1" = cscript ] && [ "$status" -ne 0 ] && ! grep -q . "$work/client$i.out"; }; then
             echo "$label, client $i: Wine did not launch it ($(tr -d '\r' <"$work/client$i.out" | head -1)); once more"
             WINEDEBUG=-all,warn+ole,warn+rpc,fixme+wscript run_wine "${@//@/$i}" \
