@@ -16,6 +16,6 @@ void Heap::collect() {
     std::sort(unreachable_.begin(), unreachable_.end());
     unreachable_.erase(std::unique(unreachable_.begin(), unreachable_.end()), unreachable_.end());
     for (Object* object : unreachable_)
-        if (object->isDead() && object->unpointed()) delete object;
+        if (object->isDead() && object->unpointed()) object->free();
     unreachable_.clear();
 }

@@ -193,6 +193,24 @@ void Object::kill() {
     if (pointers_ == 0) unreachable();
 }
 
+void Object::free() {
+    switch (kind_) {
+    case Kind::Plain:
+        delete this;
+        return;
+    case Kind::String:
+        delete static_cast<StringObject*>(this);
+        return;
+    case Kind::Primitive: {
+        // A primitive owns nothing beyond a string object: its procedure is a plain pointer.
+        StringObject* primitive = static_cast<StringObject*>(this);
+        primitive->~StringObject();
+        SmallObject::operator delete(primitive, primitiveObjectSize);
+        return;
+    }
+    }
+}
+
 void Object::unreachable() {
     Heap::current().noteUnreachable(this);
 }

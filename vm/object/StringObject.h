@@ -21,6 +21,10 @@ class StringObject : public Object {
     const Symbol& text_;
 };
 
+// A primitive is a string object that also keeps the procedure it runs (vm/primitives): the bytes
+// its block takes, which Object::free gives back.
+inline constexpr std::size_t primitiveObjectSize = sizeof(StringObject) + sizeof(void (*)());
+
 // A string object for a literal name: its <id> is itself, its <super> the string prototype.
 StringObject*
 makeLiteralObject(const Symbol& text, Object* prototype,

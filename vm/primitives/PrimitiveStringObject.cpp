@@ -5,14 +5,10 @@
 #include "vm/runtime/RunObserver.h"
 #include "vm/runtime/Thread.h"
 
-PrimitiveStringObject::PrimitiveStringObject(std::string_view text) : StringObject(text) {
+PrimitiveStringObject::PrimitiveStringObject(std::string_view text, Procedure procedure)
+    : StringObject(text), procedure_(procedure) {
     kind_ = Kind::Primitive;
 }
-
-PrimitiveStringObject::~PrimitiveStringObject() = default;
-
-void PrimitiveStringObject::execute(Thread&, const Symbol&, const Symbol&, const Symbol&,
-                                    const ParameterList&) {}
 
 bool PrimitiveStringObject::beginResult(Thread& thread, const Symbol& resultName, StringLookup stringLookup,
                                         ResultCall& call) const {

@@ -29,14 +29,20 @@ class Thread;
 
 class PrimitiveStringObject : public StringObject {
   public:
-    explicit PrimitiveStringObject(std::string_view text);
-    ~PrimitiveStringObject() override;
-
     // receiverName and memberName as written in the calling statement; resultName its target
     // (empty for the asynchronous form); parameters the names written between the parentheses,
     // which no primitive changes.
-    virtual void execute(Thread& thread, const Symbol& receiverName, const Symbol& memberName,
-                         const Symbol& resultName, const ParameterList& parameters);
+    using Procedure = void (*)(PrimitiveStringObject& primitive, Thread& thread, const Symbol& receiverName,
+                               const Symbol& memberName, const Symbol& resultName,
+                               const ParameterList& parameters);
+    PrimitiveStringObject(std::string_view text, Procedure procedure);
+
+    // Runs the primitive's own execute. A procedure pointer rather than a virtual function: no
+    // object carries a table of functions for the fifteen that would use it.
+    void run(Thread& thread, const Symbol& receiverName, const Symbol& memberName, const Symbol& resultName,
+             const ParameterList& parameters) {
+        procedure_(*this, thread, receiverName, memberName, resultName, parameters);
+    }
 
   protected:
     // The start that every primitive delivering a result shares: "nil" bound, a result name given,
@@ -59,7 +65,11 @@ class PrimitiveStringObject : public StringObject {
         return false;
     }
     void noteParameterCount(std::size_t expected, std::size_t got) const;
+
+  private:
+    Procedure procedure_;
 };
+static_assert(sizeof(PrimitiveStringObject) == primitiveObjectSize, "Object::free knows a primitive's size");
 
 // The text of an object's <id> when that is a string object, or null. <get>, <has> and <remove>
 // read the object's own <id>; <print> and <invoke> inherit one along <super>.
@@ -76,9 +86,16 @@ inline PrimitiveStringObject* asPrimitive(Object* object) {
 #define ORVEX_DECLARE_PRIMITIVE(Name, text, holder)                                                          \
     class Name##PrimitiveStringObject : public PrimitiveStringObject {                                       \
       public:                                                                                                \
-        Name##PrimitiveStringObject() : PrimitiveStringObject(text) {}                                       \
+        Name##PrimitiveStringObject()                                                                        \
+            : PrimitiveStringObject(text, [](PrimitiveStringObject& primitive, Thread& thread,               \
+                                             const Symbol& receiverName, const Symbol& memberName,           \
+                                             const Symbol& resultName, const ParameterList& parameters) {    \
+                  static_cast<Name##PrimitiveStringObject&>(primitive).execute(                              \
+                      thread, receiverName, memberName, resultName, parameters);                             \
+              }) {}                                                                                          \
         void execute(Thread& thread, const Symbol& receiverName, const Symbol& memberName,                   \
-                     const Symbol& resultName, const ParameterList& parameters) override;                    \
-    };
+                     const Symbol& resultName, const ParameterList& parameters);                             \
+    };                                                                                                       \
+    static_assert(sizeof(Name##PrimitiveStringObject) == sizeof(PrimitiveStringObject));
 ORVEX_PRIMITIVES(ORVEX_DECLARE_PRIMITIVE)
 #undef ORVEX_DECLARE_PRIMITIVE

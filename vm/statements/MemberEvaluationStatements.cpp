@@ -14,7 +14,7 @@ MemberEvaluationStatement::resolveMethod(const Symbol& resultName) const {
     std::optional<Message> message = resolveMessage(string);
     if (!message) return std::nullopt;
     if (PrimitiveStringObject* primitive = asPrimitive(message->member)) {
-        primitive->execute(*thread_, *objectName_, *memberName_, resultName, parameters_);
+        primitive->run(*thread_, *objectName_, *memberName_, resultName, parameters_);
         return std::nullopt;
     }
     return message;
