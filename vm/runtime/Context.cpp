@@ -36,6 +36,8 @@ Context::Stack::~Stack() {
 }
 
 void Context::Stack::push() {
+    // Past half a billion contexts the memory would have run out long before.
+    if (size_ > maxDepth) throw std::bad_alloc();
     if (size_ == blocks_.size() * perBlock) {
         auto* block = static_cast<Record*>(SmallAllocator::allocate(perBlock * sizeof(Record)));
         try {
@@ -66,7 +68,7 @@ std::size_t Context::bytesFor(std::uint32_t capacity, bool table) {
 // Slots hold a binding's index plus one; 0 is an empty slot. Linear probing.
 std::uint32_t* Context::table() const {
     const Record& r = *record_;
-    return r.hasTable() ? reinterpret_cast<std::uint32_t*>(r.bindings_ + r.capacity()) : nullptr;
+    return r.hasTable() ? reinterpret_cast<std::uint32_t*>(r.array() + r.capacity()) : nullptr;
 }
 
 // The block again, with the table after the bindings.
@@ -74,10 +76,9 @@ void Context::makeTable() const {
     Record& r = *record_;
     const std::uint32_t capacity = r.capacity();
     auto* bindings = static_cast<Binding*>(SmallAllocator::allocate(bytesFor(capacity, true)));
-    std::copy(r.bindings_, r.bindings_ + r.size_, bindings);
-    SmallAllocator::release(r.bindings_, bytesFor(capacity, false));
-    r.bindings_ = bindings;
-    r.capacity_ |= Record::tableBit;
+    std::copy(r.array(), r.array() + r.size(), bindings);
+    SmallAllocator::release(r.array(), bytesFor(capacity, false));
+    r.setArray(bindings, r.size(), r.word_.shadowedDepth | Record::tableBit);
     fillTable();
 }
 
@@ -85,14 +86,14 @@ void Context::fillTable() const {
     Record& r = *record_;
     std::uint32_t* slots = table();
     std::fill(slots, slots + tableSize(r.capacity()), 0u);
-    for (std::uint32_t i = 0; i < r.size_; ++i)
-        slots[slotOf(slots, r.bindings_[i].name)] = i + 1;
+    for (std::uint32_t i = 0; i < r.size(); ++i)
+        slots[slotOf(slots, r.array()[i].name)] = i + 1;
 }
 
 std::size_t Context::slotOf(const std::uint32_t* slots, std::uint32_t name) const {
     const std::size_t size = tableSize(record_->capacity());
     for (std::size_t at = home(name, size);; at = (at + 1) & (size - 1))
-        if (slots[at] == 0 || record_->bindings_[slots[at] - 1].name == name) return at;
+        if (slots[at] == 0 || record_->array()[slots[at] - 1].name == name) return at;
 }
 
 void Context::tableInsert(std::uint32_t name, std::uint32_t index) {
@@ -108,7 +109,7 @@ void Context::tableErase(std::uint32_t name) {
     std::size_t gap = slotOf(slots, name);
     if (slots[gap] == 0) return;
     for (std::size_t at = (gap + 1) & (size - 1); slots[at] != 0; at = (at + 1) & (size - 1)) {
-        const std::size_t wanted = home(record_->bindings_[slots[at] - 1].name, size);
+        const std::size_t wanted = home(record_->array()[slots[at] - 1].name, size);
         // Moves when its home is not in (gap, at], cyclically.
         if ((at > gap && (wanted <= gap || wanted > at)) || (at < gap && wanted <= gap && wanted > at)) {
             slots[gap] = slots[at];
@@ -139,26 +140,35 @@ inline void Context::release(const Binding& binding) {
 void Context::unbindAll() {
     Record& r = *record_;
     Below below;
-    for (std::uint32_t i = 0; i < r.size_; ++i) {
-        const Binding& binding = r.bindings_[i];
+    const Binding* bindings = r.bindings();
+    const std::uint32_t size = r.size();
+    for (std::uint32_t i = 0; i < size; ++i) {
+        const Binding& binding = bindings[i];
         releaseName(binding);
         unindex(binding, i, below);
         release(binding);
     }
-    SmallAllocator::release(r.bindings_, bytesFor(r.capacity(), r.hasTable()));
+    if (!r.single()) SmallAllocator::release(r.array(), bytesFor(r.capacity(), r.hasTable()));
 }
 
+// Room for one binding is the record itself: an empty record takes its first binding in place.
 void Context::reserve(std::size_t count) {
     Record& r = *record_;
-    if (count <= r.capacity()) return;
-    if (count >= Record::returnUnboundBit) throw std::bad_alloc();
+    if (count <= r.capacity() || (count == 1 && r.size() == 0)) return;
+    if (count > Record::capacityBits) throw std::bad_alloc();
     const auto capacity = static_cast<std::uint32_t>(count);
     const bool table = r.hasTable();
     auto* bindings = static_cast<Binding*>(SmallAllocator::allocate(bytesFor(capacity, table)));
-    std::copy(r.bindings_, r.bindings_ + r.size_, bindings);
-    SmallAllocator::release(r.bindings_, bytesFor(r.capacity(), table));
-    r.bindings_ = bindings;
-    r.capacity_ = capacity | (r.capacity_ & (Record::tableBit | Record::returnUnboundBit));
+    std::uint32_t flags = 0;
+    if (r.single()) {
+        bindings[0] = r.word_;
+        bindings[0].shadowedDepth &= ~Record::singleBit;
+    } else {
+        std::copy(r.array(), r.array() + r.size(), bindings);
+        SmallAllocator::release(r.array(), bytesFor(r.capacity(), table));
+        flags = r.word_.shadowedDepth & (Record::tableBit | Record::returnUnboundBit);
+    }
+    r.setArray(bindings, r.size(), capacity | flags);
     if (table) fillTable();
 }
 
@@ -167,8 +177,10 @@ inline bool Context::scansBindings(const Record& r) {
 }
 
 inline std::size_t Context::scan(const Record& r, std::uint32_t name) {
+    const Binding* bindings = r.bindings();
+    const std::uint32_t size = r.size();
     std::uint32_t i = 0;
-    while (i < r.size_ && r.bindings_[i].name != name)
+    while (i < size && bindings[i].name != name)
         ++i;
     return i;
 }
@@ -179,7 +191,7 @@ std::size_t Context::position(std::uint32_t name) const {
     if (!r.hasTable()) makeTable();
     const std::uint32_t* slots = table();
     const std::uint32_t slot = slots[slotOf(slots, name)];
-    return slot == 0 ? r.size_ : slot - 1;
+    return slot == 0 ? r.size() : slot - 1;
 }
 
 NameIndex& Context::index() const {
@@ -191,7 +203,7 @@ Reference* Context::boundHere(const Symbol& name) const {
     Reference* found = index().boundAt(name, depth_, &known);
     if (known) return found;
     std::size_t at = position(name.id);
-    return at == record_->size_ ? nullptr : record_->bindings_[at].reference;
+    return at == record_->size() ? nullptr : record_->bindings()[at].reference;
 }
 
 Reference* Context::getReference(const Symbol& name) const {
@@ -203,7 +215,7 @@ Reference* Context::getReference(const Symbol& name) const {
 
 // The reference takes over the stand-in's pointer to its object, and its count.
 Reference* Context::makeReference(std::size_t at) const {
-    Binding& binding = record_->bindings_[at];
+    Binding& binding = record_->bindings()[at];
     Object* object = objectOf(binding.reference);
     Reference* reference = tagOf(binding.reference) == targetTag ? Reference::adoptingCounted(object)
                                                                  : Reference::adoptingDeferred(object);
@@ -217,18 +229,22 @@ Reference* Context::makeReference(std::size_t at) const {
 // looked for first where this one is, at hint, and the frames a frame's bindings hide are mostly one.
 void Context::unindex(const Binding& binding, std::size_t hint, Below& below) {
     if (depth_ == 0) return index().clearBottom(binding.name);
-    const std::uint32_t hiddenDepth = binding.shadowedDepth & ~holdsName;
+    const std::uint32_t hiddenDepth = hiddenDepthOf(binding);
     Reference* hidden = nullptr;
     if (hiddenDepth != 0) {
-        if (hiddenDepth != below.depth) below = Below{&thread_->contexts_[hiddenDepth], hiddenDepth};
-        const Record& r = *below.record;
+        if (hiddenDepth != below.depth) {
+            const Record& r = thread_->contexts_[hiddenDepth];
+            below = Below{&r, r.bindings(), r.size(), hiddenDepth};
+        }
         std::size_t at = hint;
-        if (at >= r.size_ || r.bindings_[at].name != binding.name)
+        if (at >= below.size || below.bindings[at].name != binding.name) {
+            const Record& r = *below.record;
             at = scansBindings(r)
                      ? scan(r, binding.name)
                      : Context(*thread_, const_cast<Record&>(r), hiddenDepth).position(binding.name);
-        ORVEX_ASSERT(at < r.size_, "a hidden binding stays while it is hidden");
-        hidden = r.bindings_[at].reference;
+        }
+        ORVEX_ASSERT(at < below.size, "a hidden binding stays while it is hidden");
+        hidden = below.bindings[at].reference;
     }
     index().pop(binding.name, depth_, hiddenDepth, hidden);
 }
@@ -244,21 +260,32 @@ Reference* Context::getReference(std::string_view name) const {
 
 void Context::bind(const Symbol& name, Reference* reference) {
     Record& r = *record_;
-    // A loop keeps a frame alive per iteration, so the frames grow by halves, not doublings: most
-    // hold one to three bindings (a text's params and return, and a literal) or four or five (a
-    // method's sender, mySelf, params and return, and a literal).
-    if (r.size_ == r.capacity()) reserve(r.size_ < 2 ? 2 : r.size_ + r.size_ / 2);
-    Binding& binding = r.bindings_[r.size_++];
     const std::uint32_t holds = name.transient() ? holdsName : 0;
-    binding = Binding{reference, name.id, holds};
+    Binding* binding;
+    std::uint32_t mark = holds;
+    if (r.word_.shadowedDepth == 0) {
+        // An empty record with no room and no flag: its first binding is the record, until a
+        // second one comes.
+        binding = &r.word_;
+        mark |= Record::singleBit;
+    } else {
+        // A loop keeps a frame alive per iteration, so the frames grow by halves, not doublings:
+        // most hold one to three bindings (a text's params and return, and a literal) or four or
+        // five (a method's sender, mySelf, params and return, and a literal).
+        const std::uint32_t size = r.size();
+        if (size == r.capacity()) reserve(size < 2 ? 2 : size + size / 2);
+        binding = &r.array()[size];
+        r.word_.name = size + 1;
+        if (r.word_.shadowedDepth & Record::tableBit) tableInsert(name.id, size);
+    }
+    *binding = Binding{reference, name.id, mark};
     if (holds) SymbolTable::hold(name);
-    if (r.hasTable()) tableInsert(name.id, r.size_ - 1);
     if (!isStandIn(reference)) reference->hold();
     if (depth_ == 0) {
         index().setBottom(name, reference);
         return;
     }
-    binding.shadowedDepth = index().push(name, depth_, reference) | holds;
+    binding->shadowedDepth = index().push(name, depth_, reference) | mark;
 }
 
 bool Context::refuses(const Symbol& name, Object* target) const {
@@ -287,7 +314,9 @@ bool Context::addSharedReference(const Symbol& name, Reference* reference) {
         bind(name, reference);
     } else {
         ORVEX_ASSERT(name.id == names::returnName.id, "only \"return\" is bound to no reference");
-        record_->capacity_ |= Record::returnUnboundBit;
+        Record& r = *record_;
+        if (r.single()) reserve(2);
+        r.word_.shadowedDepth |= Record::returnUnboundBit;
     }
     return true;
 }
@@ -302,15 +331,20 @@ bool Context::addDeferredParameters(const Symbol& name, Object* prototype) {
 void Context::discardBinding(const Symbol& name) {
     Record& r = *record_;
     std::size_t at = position(name.id);
-    if (at == r.size_) return;
-    Binding binding = r.bindings_[at];
-    tableErase(binding.name);
-    // The last binding takes the place of the one removed.
-    const std::uint32_t last = --r.size_;
-    if (at != last) {
-        tableErase(r.bindings_[last].name);
-        r.bindings_[at] = r.bindings_[last];
-        tableInsert(r.bindings_[at].name, static_cast<std::uint32_t>(at));
+    if (at == r.size()) return;
+    Binding binding = r.bindings()[at];
+    if (r.single()) {
+        r.setArray(nullptr, 0, 0);
+    } else {
+        tableErase(binding.name);
+        // The last binding takes the place of the one removed.
+        const std::uint32_t last = --r.word_.name;
+        Binding* bindings = r.array();
+        if (at != last) {
+            tableErase(bindings[last].name);
+            bindings[at] = bindings[last];
+            tableInsert(bindings[at].name, static_cast<std::uint32_t>(at));
+        }
     }
     releaseName(binding);
     Below below;

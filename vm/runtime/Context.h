@@ -44,6 +44,10 @@ class Context {
         std::uint32_t shadowedDepth;
     };
     static constexpr std::uint32_t holdsName = std::uint32_t{1} << 31;
+    // The depth a binding hides, below the bits a record made of one binding keeps there: the
+    // thread's stack stays below that depth (Stack::push).
+    static constexpr std::uint32_t maxDepth = (std::uint32_t{1} << 29) - 1;
+    static std::uint32_t hiddenDepthOf(const Binding& binding) { return binding.shadowedDepth & maxDepth; }
     // Lets go of the binding's name, if it holds it.
     static void releaseName(const Binding& binding) {
         if (binding.shadowedDepth & holdsName) SymbolTable::current().unholdId(binding.name);
@@ -51,7 +55,8 @@ class Context {
 
   public:
     // What the thread's stack keeps of a context. A loop keeps a context per iteration alive, so
-    // the bindings are a bare array, sized to the frame.
+    // the bindings are a bare array, sized to the frame; and a frame of one binding (a text's
+    // params) is that binding alone, in the record's own 16 bytes.
     class Record {
       public:
         Record() = default;
@@ -60,17 +65,29 @@ class Context {
 
       private:
         friend class Context;
-        // The top bits of capacity_: the block holds a table after the bindings; "return" is bound
-        // here to no reference (a method called without a target), which takes no binding: the
-        // index leaves such a binding out, and it is the only one.
+        // The record's last word is either its one binding's (which keeps singleBit) or the top
+        // bits of the array's capacity: the block holds a table after the bindings; "return" is
+        // bound here to no reference (a method called without a target), which takes no binding:
+        // the index leaves such a binding out, and it is the only one.
         static constexpr std::uint32_t tableBit = std::uint32_t{1} << 31;
         static constexpr std::uint32_t returnUnboundBit = std::uint32_t{1} << 30;
-        std::uint32_t capacity() const { return capacity_ & ~(tableBit | returnUnboundBit); }
-        bool hasTable() const { return (capacity_ & tableBit) != 0; }
-        bool returnUnbound() const { return (capacity_ & returnUnboundBit) != 0; }
-        Binding* bindings_ = nullptr;
-        std::uint32_t size_ = 0;
-        std::uint32_t capacity_ = 0;
+        static constexpr std::uint32_t singleBit = std::uint32_t{1} << 29;
+        static constexpr std::uint32_t capacityBits = singleBit - 1;
+        bool single() const { return (word_.shadowedDepth & singleBit) != 0; }
+        // The bindings, in place or in the array.
+        Binding* bindings() const {
+            return single() ? const_cast<Binding*>(&word_) : reinterpret_cast<Binding*>(word_.reference);
+        }
+        std::uint32_t size() const { return single() ? 1 : word_.name; }
+        std::uint32_t capacity() const { return single() ? 1 : word_.shadowedDepth & capacityBits; }
+        bool hasTable() const { return !single() && (word_.shadowedDepth & tableBit) != 0; }
+        bool returnUnbound() const { return !single() && (word_.shadowedDepth & returnUnboundBit) != 0; }
+        // An array's: where it is, how many it holds, its capacity and flags.
+        Binding* array() const { return reinterpret_cast<Binding*>(word_.reference); }
+        void setArray(Binding* bindings, std::uint32_t size, std::uint32_t capacityAndFlags) {
+            word_ = Binding{reinterpret_cast<Reference*>(bindings), size, capacityAndFlags};
+        }
+        Binding word_{nullptr, 0, 0};
     };
 
     // The thread's stack of records, in blocks that never move: a deep recursion's stack grows
@@ -137,7 +154,7 @@ class Context {
     Reference* getReference(std::string_view name) const;
     bool addReference(std::string_view name, Object* target) { return addReference(intern(name), target); }
 
-    std::size_t size() const { return record_->size_; }
+    std::size_t size() const { return record_->size(); }
     // Room for count bindings in all, made once for a frame whose bindings are known.
     void reserve(std::size_t count);
     // Position on the thread's stack; 0 is the bottom (global) context.
@@ -147,6 +164,8 @@ class Context {
     // The context that the last binding taken out of the index hid a binding in.
     struct Below {
         const Record* record = nullptr;
+        const Binding* bindings = nullptr;
+        std::uint32_t size = 0;
         std::uint32_t depth = 0;
     };
     // Takes the binding (at position here) out of the index, putting back what it hid.
