@@ -56,7 +56,7 @@ void stepAssignments(benchmark::State& state) {
     for (int i = 0; i < 100000; ++i) text += "x <- nil ; ";
     for (auto _ : state) {
         state.PauseTiming();
-        Evaluation evaluation(CharStream::view(text), thread);
+        RootEvaluation evaluation(CharStream::view(text), thread);
         state.ResumeTiming();
         while (!evaluation.finished()) evaluation.step();
     }

@@ -7,7 +7,7 @@ namespace {
 
 using SchedulerTest = WorldFixture;
 
-int stepsToFinish(Evaluation& evaluation) {
+int stepsToFinish(RootEvaluation& evaluation) {
     int steps = 0;
     while (!evaluation.finished()) {
         evaluation.step();
@@ -18,7 +18,7 @@ int stepsToFinish(Evaluation& evaluation) {
 
 TEST_F(SchedulerTest, SynchronousChildHoldsItsParentForNPlusTwoSteps) {
     Thread* thread = this->thread();
-    Evaluation main(CharStream::copy("< -> a ; -> b ; -> c ;> ( ) ; -> d ;"), thread);
+    RootEvaluation main(CharStream::copy("< -> a ; -> b ; -> c ;> ( ) ; -> d ;"), thread);
     main.step(); // starts the child
     ASSERT_NE(main.child(), nullptr);
     EXPECT_EQ(thread->depth(), 2u);
@@ -64,7 +64,7 @@ TEST_F(SchedulerTest, MainTextRunsToItsEndDespiteEnter) {
 TEST_F(SchedulerTest, AMillionNestedSynchronousChildren) {
     Thread* thread = this->thread();
     const int depth = 1000000;
-    Evaluation root(CharStream::copy(""), thread);
+    RootEvaluation root(CharStream::copy(""), thread);
     // One code read once, as a method's text is for every call of it.
     CodeRef code = CodeRef::adopt(Code::make(CharStream::view("-> x ;"), Code::Keeping::Every));
     for (int i = 0; i < depth; ++i) root.startChild(CodeRef::share(code.get()));
@@ -78,7 +78,7 @@ TEST_F(SchedulerTest, AMillionNestedSynchronousChildren) {
 
 TEST_F(SchedulerTest, AbandonedChainsAreFreedWithoutRecursion) {
     Thread* thread = this->thread();
-    auto* root = new Evaluation(CharStream::copy(""), thread);
+    auto* root = new RootEvaluation(CharStream::copy(""), thread);
     CodeRef code = CodeRef::adopt(Code::make(CharStream::view(""), Code::Keeping::Every));
     for (int i = 0; i < 1000000; ++i) root->startChild(CodeRef::share(code.get()));
     delete root;

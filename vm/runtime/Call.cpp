@@ -14,11 +14,11 @@ std::optional<Context> startCall(Thread& thread, CodeRef code, CallMode mode) {
     ThreadPool* pool = thread.pool();
     if (!pool) return std::nullopt;
     if (mode == CallMode::Asynchronous) {
-        Evaluation* added = pool->addEvaluation(std::move(code), &thread);
+        RootEvaluation* added = pool->addEvaluation(std::move(code), &thread);
         pool->setCurrentEvaluation(added, added);
         return thread.currentContext();
     }
-    Evaluation* root = pool->currentRoot();
+    RootEvaluation* root = pool->currentRoot();
     if (!root) return std::nullopt;
     std::size_t frameSize = code->frameSize();
     pool->setCurrentEvaluation(root->startChild(std::move(code)), root);

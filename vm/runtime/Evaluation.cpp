@@ -1,63 +1,81 @@
 // Evaluations and their step.
 #include "vm/runtime/Evaluation.h"
 
+#include <cstddef>
+#include <new>
+
 #include "platform/Assert.h"
 #include "vm/runtime/RunObserver.h"
 #include "vm/runtime/Thread.h"
 #include "vm/runtime/ThreadPool.h"
 #include "vm/statements/Statement.h"
 
-static_assert(sizeof(Evaluation) <= 24, "a loop keeps an evaluation per iteration");
+static_assert(sizeof(Evaluation) <= 16, "a loop keeps an evaluation per iteration");
 
-Evaluation::Evaluation(CodeRef code, Thread* thread) : code_(std::move(code)), root_(true) {
-    link_.state = new RootState{{}, thread, this};
-}
+// A block of children, and the parent of its first one (the last one of the block before, or the
+// root), which a child at slot 0 reads through its own address.
+struct RootEvaluation::Block {
+    const Evaluation* parentOfFirst;
+    alignas(Evaluation) unsigned char entries[perBlock * sizeof(Evaluation)];
 
-Evaluation::Evaluation(CharStream text, Thread* thread)
-    : Evaluation(CodeRef::adopt(Code::make(std::move(text), Code::Keeping::Latest)), thread) {}
-
-// Only a root is deleted with descendants; a retired child has none left.
-Evaluation::~Evaluation() {
-    if (!root_) return;
-    for (Evaluation* descendant = link_.state->innermost; descendant != this;) {
-        Evaluation* parent = descendant->link_.parent;
-        delete descendant;
-        descendant = parent;
+    Evaluation* entry(std::size_t slot) {
+        return reinterpret_cast<Evaluation*>(entries + slot * sizeof(Evaluation));
     }
-    delete link_.state;
+    static const Block& of(const Evaluation* first) {
+        return *reinterpret_cast<const Block*>(reinterpret_cast<const unsigned char*>(first) -
+                                               offsetof(Block, entries));
+    }
+};
+
+const Evaluation* Evaluation::parent() const {
+    if (root_) return nullptr;
+    if (slot_ != 0) return this - 1;
+    return RootEvaluation::Block::of(this).parentOfFirst;
 }
 
-std::size_t Evaluation::descendants() const {
-    ORVEX_ASSERT(root_, "only a root knows its chain");
-    std::size_t count = 0;
-    for (const Evaluation* e = link_.state->innermost; e != this; e = e->link_.parent)
-        ++count;
-    return count;
+RootEvaluation::RootEvaluation(CodeRef code, Thread* thread)
+    : Evaluation(std::move(code), true, 0), thread_(thread), innermost_(this) {}
+
+RootEvaluation::RootEvaluation(CharStream text, Thread* thread)
+    : RootEvaluation(CodeRef::adopt(Code::make(std::move(text), Code::Keeping::Latest)), thread) {}
+
+RootEvaluation::~RootEvaluation() {
+    while (children_ != 0)
+        retire();
+    for (Block* block : blocks_)
+        SmallAllocator::release(block, sizeof(Block));
 }
 
-Evaluation* Evaluation::child() const {
-    ORVEX_ASSERT(root_, "only a root knows its chain");
-    for (Evaluation* e = link_.state->innermost; e != this; e = e->link_.parent)
-        if (e->link_.parent == this) return e;
-    return nullptr;
+Evaluation* RootEvaluation::at(std::size_t index) const {
+    return blocks_[index / perBlock]->entry(index % perBlock);
+}
+
+// A block goes once the chain is a whole block below it: a call and its return at a block's edge do
+// not take and give back a block each time.
+void RootEvaluation::retire() {
+    Evaluation* child = innermost_;
+    const bool firstOfBlock = child->slot_ == 0;
+    innermost_ = firstOfBlock ? const_cast<Evaluation*>(Block::of(child).parentOfFirst) : child - 1;
+    child->~Evaluation();
+    --children_;
+    if (firstOfBlock && blocks_.size() > children_ / perBlock + 2) [[unlikely]] {
+        SmallAllocator::release(blocks_.back(), sizeof(Block));
+        blocks_.pop_back();
+    }
 }
 
 // Invariants: only the innermost evaluation of a chain can be finished, since an evaluation
 // with a child asks its parser for nothing. So a step looks at the innermost one alone: if it
 // is finished (and not the root), its parent retires it; otherwise it runs its next statement.
-bool Evaluation::step() {
-    ORVEX_ASSERT(root_, "a chain is stepped through its root");
-    RootState& chain = *link_.state;
-    Thread* thread = chain.thread;
+bool RootEvaluation::step() {
+    Thread* thread = thread_;
     ThreadPool* pool = thread->pool();
-    Evaluation* innermost = chain.innermost;
+    Evaluation* innermost = innermost_;
     bool ran = true;
     if (innermost != this && innermost->finished_) {
-        Evaluation* parent = innermost->link_.parent;
-        if (pool) pool->setCurrentEvaluation(parent, this);
+        if (pool) pool->setCurrentEvaluation(const_cast<Evaluation*>(innermost->parent()), this);
         thread->popContext();
-        chain.innermost = parent;
-        delete innermost;
+        retire();
     } else {
         if (pool) pool->setCurrentEvaluation(innermost, this);
         // The statement is read (and kept by its code) before the pool is asked for a turn, so a
@@ -84,15 +102,24 @@ void Evaluation::finish(Thread* thread) {
     code_ = CodeRef(); // the frame stays until it is retired; what it read can go now
 }
 
-Evaluation* Evaluation::startChild(CodeRef code) {
-    ORVEX_ASSERT(root_, "a child is started through the root of its chain");
-    RootState& chain = *link_.state;
-    auto* child = new Evaluation(std::move(code), chain.innermost);
-    chain.innermost = child;
-    chain.thread->pushNewContext();
+Evaluation* RootEvaluation::startChild(CodeRef code) {
+    static_assert(sizeof(Block) <= SmallAllocator::largest, "a block of children is a small block");
+    const std::size_t slot = children_ % perBlock;
+    Block* block;
+    if (slot == 0) [[unlikely]] {
+        if (children_ == blocks_.size() * perBlock) {
+            makeRoomForOne(blocks_);
+            blocks_.push_back(static_cast<Block*>(SmallAllocator::allocate(sizeof(Block))));
+        }
+        block = blocks_[children_ / perBlock];
+        block->parentOfFirst = innermost_;
+    } else {
+        block = blocks_[children_ / perBlock];
+    }
+    auto* child =
+        new (block->entry(slot)) Evaluation(std::move(code), false, static_cast<std::uint16_t>(slot));
+    ++children_;
+    innermost_ = child;
+    thread_->pushNewContext();
     return child;
-}
-
-Evaluation::Evaluation(CodeRef code, Evaluation* parent) : code_(std::move(code)), root_(false) {
-    link_.parent = parent;
 }

@@ -1,49 +1,30 @@
 // Evaluations: a position in a code, executing one statement per step, with an optional
-// synchronous child that runs to its end before its parent goes on.
+// synchronous child that runs to its end before its parent goes on. A root steps its chain.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 #include "platform/Assert.h"
 #include "vm/memory/SmallAllocator.h"
 #include "vm/runtime/Code.h"
 
 class Thread;
-class ThreadPool;
 class Statement;
+class RootEvaluation;
 
-class Evaluation : public SmallObject {
+// A position in a code. A synchronous child is 16 bytes, kept in place in its root's chain (a loop
+// keeps one per iteration alive); a root (RootEvaluation) steps its chain.
+class Evaluation {
   public:
-    // A root: the image's evaluation, or one the pool schedules.
-    Evaluation(CodeRef code, Thread* thread);
-    // A text read once, from start to end: the image, or a text a test runs.
-    Evaluation(CharStream text, Thread* thread);
-    // A root frees its chain of children as well, innermost first, without recursion.
-    ~Evaluation();
     Evaluation(const Evaluation&) = delete;
     Evaluation& operator=(const Evaluation&) = delete;
 
-    // Asked of a root: one statement of its innermost unfinished descendant, or the retirement of a
-    // finished child. Constant time in the depth of the chain: the root keeps its innermost
-    // descendant at hand. False when the pool had no turn left for the statement (a cut): nothing
-    // ran, and the next step takes it up again.
-    bool step();
-    // Asked of a root: a synchronous child of its innermost descendant, over code, on a new context
-    // pushed on the thread.
-    Evaluation* startChild(CodeRef code);
-
     bool finished() const { return finished_; }
-    // A root's thread.
-    Thread* thread() const {
-        ORVEX_ASSERT(root_, "only a root keeps the thread");
-        return link_.state->thread;
-    }
-    // A root's synchronous child, found from the innermost descendant up; for tests.
-    Evaluation* child() const;
-    Evaluation* parent() const { return root_ ? nullptr : link_.parent; }
-    // Asked of a root: how many synchronous children its chain holds, each over a context of its own.
-    std::size_t descendants() const;
+    // The evaluation that started this one, up the chain; null for a root.
+    const Evaluation* parent() const;
     const Code* code() const { return code_.get(); }
     // The statement it executed last, while it has its code: for a parent, the one that started its
     // child. For tools.
@@ -51,26 +32,59 @@ class Evaluation : public SmallObject {
         return code_ && next_ != 0 ? const_cast<Code*>(code_.get())->statement(next_ - 1) : nullptr;
     }
 
-  private:
-    // What a chain has once, kept by its root: the thread and the innermost descendant.
-    struct RootState : SmallObject {
-        Thread* thread;
-        Evaluation* innermost;
-    };
-    // A child of parent, in its chain.
-    Evaluation(CodeRef code, Evaluation* parent);
+  protected:
+    Evaluation(CodeRef code, bool root, std::uint16_t slot)
+        : code_(std::move(code)), slot_(slot), root_(root) {}
+    ~Evaluation() = default;
     // Its code has no statement left: once per evaluation, off the path of a statement.
     void finish(Thread* thread);
 
-    // A loop keeps one evaluation per iteration alive: a child is 24 bytes. The chain is linked
-    // one way only, and the root reaches its descendants through the innermost one; whoever asks a
-    // child for its chain asks the root (the pool knows the root it is stepping).
     CodeRef code_;
     std::uint32_t next_ = 0; // index of the next statement in code_
+    std::uint16_t slot_;     // a child's place in its block of the chain
     bool finished_ = false;
     bool root_;
-    union {
-        RootState* state;   // a root's
-        Evaluation* parent; // a child's
-    } link_;
+
+  private:
+    friend class RootEvaluation;
+};
+
+// A root: the image's evaluation, or one the pool schedules, with its chain of synchronous
+// children, innermost last. Each child runs to its end before its parent goes on.
+class RootEvaluation : public Evaluation, public SmallObject {
+  public:
+    RootEvaluation(CodeRef code, Thread* thread);
+    // A text read once, from start to end: the image, or a text a test runs.
+    RootEvaluation(CharStream text, Thread* thread);
+    // Frees its chain as well, innermost first, without recursion.
+    ~RootEvaluation();
+
+    // One statement of its innermost unfinished descendant, or the retirement of a finished child.
+    // Constant time in the depth of the chain. False when the pool had no turn left for the
+    // statement (a cut): nothing ran, and the next step takes it up again.
+    bool step();
+    // A synchronous child of its innermost descendant, over code, on a new context pushed on the
+    // thread.
+    Evaluation* startChild(CodeRef code);
+
+    Thread* thread() const { return thread_; }
+    // Its synchronous child, or null; for tests.
+    Evaluation* child() const { return children_ ? at(0) : nullptr; }
+    // How many synchronous children its chain holds, each over a context of its own.
+    std::size_t descendants() const { return children_; }
+
+  private:
+    friend class Evaluation;
+    // The children in blocks that never move: a child is found from its parent (the one before it)
+    // and its parent from it, and a deep chain grows without copying itself.
+    struct Block;
+    static constexpr std::size_t perBlock = 32; // a block is a small block from the pool
+    Evaluation* at(std::size_t index) const;
+    // Drops the innermost child, whose context is gone.
+    void retire();
+
+    Thread* thread_;
+    Evaluation* innermost_; // this when it has no child
+    std::size_t children_ = 0;
+    std::vector<Block*, SmallBlocks<Block*>> blocks_;
 };

@@ -11,7 +11,7 @@ ThreadPool::ThreadPool(OrvexOutput* output) : output_(output), thread_(this) {}
 
 ThreadPool::~ThreadPool() {
     delete main_;
-    for (Evaluation* evaluation : evaluations_)
+    for (RootEvaluation* evaluation : evaluations_)
         delete evaluation;
 }
 
@@ -27,7 +27,7 @@ void ThreadPool::startMain(CharStream text) {
         delete main_;
         main_ = nullptr;
     }
-    main_ = new Evaluation(std::move(text), &thread_);
+    main_ = new RootEvaluation(std::move(text), &thread_);
 }
 
 void ThreadPool::abandon() {
@@ -35,7 +35,7 @@ void ThreadPool::abandon() {
         thread_.popContext();
     delete main_;
     main_ = nullptr;
-    for (Evaluation* evaluation : evaluations_)
+    for (RootEvaluation* evaluation : evaluations_)
         delete evaluation;
     evaluations_.clear();
     inPass_ = false;
@@ -43,9 +43,9 @@ void ThreadPool::abandon() {
     setCurrentEvaluation(nullptr, nullptr);
 }
 
-Evaluation* ThreadPool::addEvaluation(CodeRef code, Thread* thread) {
+RootEvaluation* ThreadPool::addEvaluation(CodeRef code, Thread* thread) {
     makeRoomForOne(evaluations_); // before the evaluation: nothing is made for nothing
-    auto* evaluation = new Evaluation(std::move(code), thread);
+    auto* evaluation = new RootEvaluation(std::move(code), thread);
     evaluations_.push_back(evaluation);
     if (RunObserver* observer = runObserver()) observer->added(*evaluation);
     return evaluation;
@@ -102,7 +102,7 @@ ThreadPool::Outcome ThreadPool::run() {
             visit_ = kept_ = 0;
         }
         while (visit_ < evaluations_.size()) {
-            Evaluation* evaluation = evaluations_[visit_];
+            RootEvaluation* evaluation = evaluations_[visit_];
             if (!evaluation->thread()->waiting()) {
                 if (evaluation->finished()) {
                     delete evaluation;

@@ -14,6 +14,7 @@
 
 class Context;
 class Evaluation;
+class RootEvaluation;
 class OrvexOutput;
 
 class ThreadPool {
@@ -64,13 +65,13 @@ class ThreadPool {
         return nextSlice();
     }
 
-    Evaluation* addEvaluation(CodeRef code, Thread* thread);
+    RootEvaluation* addEvaluation(CodeRef code, Thread* thread);
 
     // The evaluation whose statement is executing, and the root of its chain, through which a
     // synchronous call adds a child below it.
     Evaluation* currentEvaluation() const { return currentEvaluation_; }
-    Evaluation* currentRoot() const { return currentRoot_; }
-    void setCurrentEvaluation(Evaluation* evaluation, Evaluation* root) {
+    RootEvaluation* currentRoot() const { return currentRoot_; }
+    void setCurrentEvaluation(Evaluation* evaluation, RootEvaluation* root) {
         currentEvaluation_ = evaluation;
         currentRoot_ = root;
     }
@@ -78,9 +79,11 @@ class ThreadPool {
     Context globalContext() const;
     OrvexOutput* output() const { return output_; }
     Thread* thread() const { return &thread_; }
-    Evaluation* mainEvaluation() const { return main_; }
+    RootEvaluation* mainEvaluation() const { return main_; }
     std::size_t evaluationCount() const { return evaluations_.size(); }
-    const std::vector<Evaluation*, SmallBlocks<Evaluation*>>& evaluations() const { return evaluations_; }
+    const std::vector<RootEvaluation*, SmallBlocks<RootEvaluation*>>& evaluations() const {
+        return evaluations_;
+    }
 
   private:
     bool nextSlice();
@@ -88,10 +91,10 @@ class ThreadPool {
     // over finished ones), so that the list holds each evaluation once between two steps.
     void closeGap();
 
-    std::vector<Evaluation*, SmallBlocks<Evaluation*>> evaluations_;
-    Evaluation* main_ = nullptr;
+    std::vector<RootEvaluation*, SmallBlocks<RootEvaluation*>> evaluations_;
+    RootEvaluation* main_ = nullptr;
     Evaluation* currentEvaluation_ = nullptr;
-    Evaluation* currentRoot_ = nullptr;
+    RootEvaluation* currentRoot_ = nullptr;
     OrvexOutput* output_;
     mutable Thread thread_;
 
