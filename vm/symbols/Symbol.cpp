@@ -41,7 +41,7 @@ std::uint32_t hashOf(std::string_view text) {
 
 } // namespace
 
-static_assert(sizeof(Symbol) <= 32, "a loop makes a symbol at every turn");
+static_assert(sizeof(Symbol) <= 24, "a loop makes a symbol at every turn");
 
 SymbolTable::SymbolTable() : slots_(1024, Slot{0, 0}), wellKnownCode_(wellKnownCount, nullptr) {
     static_assert(wellKnownCount % blockSize == 0, "the well-known symbols fill whole blocks");
@@ -86,11 +86,11 @@ void SymbolTable::pinTransient(const Symbol& symbol) noexcept {
 // each would cost a system call and pages of its own, and the loops that build texts piece by piece
 // keep them all.
 bool SymbolTable::ownsBlock(std::size_t size) {
-    return size > sizeof(Symbol::head) && size <= SmallAllocator::largest;
+    return size > Symbol::headSize && size <= SmallAllocator::largest;
 }
 
 std::string_view SymbolTable::keep(std::string_view text, bool transient) {
-    if (text.size() <= sizeof(Symbol::head)) return ""; // the symbol's head holds it
+    if (text.size() <= Symbol::headSize) return ""; // the symbol's head holds it
     void* block = transient && ownsBlock(text.size()) ? SmallAllocator::allocate(text.size())
                                                       : SmallAllocator::carveForever(text.size());
     auto* bytes = static_cast<char*>(block);
@@ -167,8 +167,7 @@ const Symbol& SymbolTable::make(std::string_view text, std::uint32_t hash, std::
     } else {
         id = count_++;
     }
-    Symbol* symbol = new (place) Symbol(Symbol::over(text, id));
-    symbol->bytes = text.size() <= sizeof symbol->head ? symbol->head : kept.data();
+    Symbol* symbol = new (place) Symbol(Symbol::over(text.size() <= Symbol::headSize ? text : kept, id));
     slots_[slot] = Slot{hash, id + 1};
     if (transient) symbol->state = transientBit;
     return *symbol;

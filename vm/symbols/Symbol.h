@@ -26,7 +26,7 @@ class TextCache {
     ~TextCache() = default;
 };
 
-// 32 bytes: a loop makes a number, and so a symbol, at every turn. The table's slots keep the hash.
+// 24 bytes: a loop makes a number, and so a symbol, at every turn. The table's slots keep the hash.
 //
 // Most symbols are pinned: a name read from program text or a member key stays as long as the
 // runtime. A text that a primitive computes (an answer of <invoke>) makes a transient symbol
@@ -35,27 +35,31 @@ class TextCache {
 // evaluation reads), the table frees it with its code at the next statement boundary and reuses its
 // number. Anything else that asks the table for the text (intern) pins it.
 struct Symbol {
-    // The table's, for as long as the symbol: a text of eight bytes or fewer (most names and
-    // numbers) is the symbol's head.
-    const char* bytes;
+    static constexpr std::size_t headSize = 8;
+    // A text of eight bytes or fewer (most names and numbers) is the symbol's head, zero-padded; a
+    // longer one is the table's, for as long as the symbol.
+    union {
+        char head[headSize];
+        const char* bytes;
+    };
     std::uint32_t size;
     std::uint32_t id; // dense from 0; a freed symbol's number goes to the next one made
-    // The first eight bytes, zero-padded: read as a big-endian number (prefix), they order most
-    // pairs of texts without reading the texts (the registry is a tree of many thousand texts).
-    char head[8];
     // Pinned: the text read as code (a TextCache*, or 0), kept for every string object with this
     // text: a text never changes. Transient: its holders times eight, plus four when it has been
     // read as code (which holds it), plus two while the table may free it, plus one. Read and
     // written by the SymbolTable alone: the well-known symbols are shared by every table and keep
     // their code there.
-    mutable std::uintptr_t state = 0;
+    mutable std::uintptr_t state;
 
     bool transient() const { return (state & 1) != 0; }
-    std::string_view text() const { return {bytes, size}; }
+    const char* data() const { return size <= headSize ? head : bytes; }
+    std::string_view text() const { return {data(), size}; }
     bool empty() const { return size == 0; }
+    // The first eight bytes, zero-padded, read as a big-endian number: they order most pairs of
+    // texts without reading the texts (the registry is a tree of many thousand texts).
     std::uint64_t prefix() const {
         std::uint64_t word;
-        std::memcpy(&word, head, sizeof word);
+        std::memcpy(&word, data(), sizeof word);
         if constexpr (std::endian::native == std::endian::little) word = byteSwapped(word);
         return word;
     }
@@ -65,11 +69,14 @@ struct Symbol {
         return this != &other && text() < other.text();
     }
 
-    // A symbol over text (which stays where it is), numbered id.
+    // A symbol over text (which stays where it is when longer than the head), numbered id.
     static constexpr Symbol over(std::string_view text, std::uint32_t id) {
-        Symbol symbol{text.data(), static_cast<std::uint32_t>(text.size()), id, {}};
-        for (std::size_t i = 0; i < sizeof symbol.head && i < text.size(); ++i)
-            symbol.head[i] = text[i];
+        Symbol symbol{{}, static_cast<std::uint32_t>(text.size()), id, 0};
+        if (text.size() > headSize)
+            symbol.bytes = text.data();
+        else
+            for (std::size_t i = 0; i < text.size(); ++i)
+                symbol.head[i] = text[i];
         return symbol;
     }
 
@@ -123,6 +130,8 @@ class SymbolTable {
         if (symbol.transient()) current().letGo(symbol, symbol.state -= holderUnit);
     }
     void unholdId(std::uint32_t id) { unhold(byId(id)); }
+    // The symbol numbered id, which something holds (a binding, a member key).
+    const Symbol& byNumber(std::uint32_t id) const { return byId(id); }
     // Keeps symbol for as long as the table: it is no longer counted (its code, if any, moves in).
     void pin(const Symbol& symbol) noexcept {
         if (symbol.transient()) pinTransient(symbol);
@@ -154,7 +163,7 @@ class SymbolTable {
 
     // The symbols in blocks of a fixed power of two, never moved once made: a symbol's number
     // finds it with a shift and a mask. The first blocks are the well-known symbols.
-    static constexpr std::uint32_t blockBits = 4; // 512 bytes: a block from the pool
+    static constexpr std::uint32_t blockBits = 5; // 768 bytes: a block from the pool
     static constexpr std::uint32_t blockSize = 1u << blockBits;
     const Symbol& byId(std::uint32_t id) const { return blocks_[id >> blockBits][id & (blockSize - 1)]; }
     std::vector<const Symbol*, SmallBlocks<const Symbol*>> blocks_;
