@@ -14,9 +14,9 @@ bool keyBefore(const Symbol* a, const Symbol* b) {
 } // namespace
 
 std::uint32_t MemberTable::indexOf(const Symbol& key) const {
-    const Entry* entries = array();
+    const std::uint32_t* keys = this->keys();
     std::uint32_t i = 0;
-    while (i < size_ && entries[i].key != &key)
+    while (i < size_ && keys[i] != key.id)
         ++i;
     return i;
 }
@@ -24,18 +24,20 @@ std::uint32_t MemberTable::indexOf(const Symbol& key) const {
 // Entries are plain words, so moving them is a copy of bytes.
 void MemberTable::grow() {
     auto capacity = static_cast<std::uint8_t>(capacity_ * 2);
-    auto* entries = static_cast<Entry*>(SmallAllocator::allocate(capacity * sizeof(Entry)));
-    std::memcpy(static_cast<void*>(entries), array(), size_ * sizeof(Entry));
-    if (mode_ == Mode::Array) SmallAllocator::release(heap_, capacity_ * sizeof(Entry));
-    heap_ = entries;
+    auto* members = static_cast<Member*>(SmallAllocator::allocate(capacity * entryBytes));
+    std::memcpy(static_cast<void*>(members), this->members(), size_ * sizeof(Member));
+    std::memcpy(reinterpret_cast<std::uint32_t*>(members + capacity), keys(), size_ * sizeof(std::uint32_t));
+    if (mode_ == Mode::Array) SmallAllocator::release(heap_, capacity_ * entryBytes);
+    heap_ = members;
     capacity_ = capacity;
     mode_ = Mode::Array;
 }
 
 void MemberTable::moveToTree() {
     auto* tree = new KeyTree();
+    const SymbolTable& symbols = SymbolTable::current();
     for (std::uint32_t i = 0; i < size_; ++i)
-        tree->insert(*array()[i].key, array()[i].member);
+        tree->insert(symbols.byNumber(keys()[i]), members()[i]);
     clear();
     tree_ = tree;
     mode_ = Mode::Tree;
@@ -49,22 +51,32 @@ bool MemberTable::insert(const Symbol& key, Member member) {
         return tree_->insert(key, member);
     }
     if (size_ == capacity_) grow();
-    Entry* entries = array();
+    Member* members = this->members();
+    std::uint32_t* keys = this->keys();
     std::uint32_t at = size_;
-    while (at > 0 && keyBefore(&key, entries[at - 1].key)) {
-        entries[at] = entries[at - 1];
-        --at;
+    if (at > 0) {
+        // Unsigned bytes, a proper prefix first: std::string's own order.
+        const SymbolTable& symbols = SymbolTable::current();
+        while (at > 0 && key < symbols.byNumber(keys[at - 1])) {
+            members[at] = members[at - 1];
+            keys[at] = keys[at - 1];
+            --at;
+        }
     }
-    entries[at] = Entry{&key, member};
+    members[at] = member;
+    keys[at] = key.id;
     ++size_;
     return true;
 }
 
 void MemberTable::removeAt(std::uint32_t at, Member& removed) {
-    Entry* entries = array();
-    removed = entries[at].member;
-    for (std::uint32_t i = at + 1; i < size_; ++i)
-        entries[i - 1] = entries[i];
+    Member* members = this->members();
+    std::uint32_t* keys = this->keys();
+    removed = members[at];
+    for (std::uint32_t i = at + 1; i < size_; ++i) {
+        members[i - 1] = members[i];
+        keys[i - 1] = keys[i];
+    }
     --size_;
 }
 
@@ -85,20 +97,20 @@ bool MemberTable::popFirst(Member& removed) {
 
 Member* MemberTable::first() {
     if (empty()) return nullptr;
-    return mode_ == Mode::Tree ? tree_->first() : &array()[0].member;
+    return mode_ == Mode::Tree ? tree_->first() : &members()[0];
 }
 
 Member* MemberTable::after(const Symbol& key) {
     if (mode_ == Mode::Tree) return tree_->after(key);
     std::uint32_t at = indexOf(key);
-    return at + 1 < size_ ? &array()[at + 1].member : nullptr;
+    return at + 1 < size_ ? &members()[at + 1] : nullptr;
 }
 
 Member* MemberTable::findTarget(const Object* target) {
     if (mode_ == Mode::Tree)
         return tree_->findIf([target](const Member& member) { return member.target() == target; });
     for (std::uint32_t i = 0; i < size_; ++i)
-        if (array()[i].member.target() == target) return &array()[i].member;
+        if (members()[i].target() == target) return &members()[i];
     return nullptr;
 }
 
@@ -106,13 +118,13 @@ Member* MemberTable::afterTarget(const Object* target) {
     if (mode_ == Mode::Tree)
         return tree_->afterFirst([target](const Member& member) { return member.target() == target; });
     for (std::uint32_t i = 0; i < size_; ++i)
-        if (array()[i].member.target() == target) return i + 1 < size_ ? &array()[i + 1].member : nullptr;
+        if (members()[i].target() == target) return i + 1 < size_ ? &members()[i + 1] : nullptr;
     return nullptr;
 }
 
 void MemberTable::clear() {
     if (mode_ == Mode::Tree) delete tree_;
-    if (mode_ == Mode::Array) SmallAllocator::release(heap_, capacity_ * sizeof(Entry));
+    if (mode_ == Mode::Array) SmallAllocator::release(heap_, capacity_ * entryBytes);
     size_ = 0;
     capacity_ = inlineCapacity;
     mode_ = Mode::Inline;
@@ -121,8 +133,8 @@ void MemberTable::clear() {
 bool MemberTable::validate() const {
     if (mode_ == Mode::Tree) return tree_->validate();
     if (size_ > capacity_ || (mode_ == Mode::Inline) != (capacity_ == inlineCapacity)) return false;
-    const Entry* entries = array();
+    const SymbolTable& symbols = SymbolTable::current();
     for (std::uint32_t i = 1; i < size_; ++i)
-        if (!keyBefore(entries[i - 1].key, entries[i].key)) return false;
+        if (!(symbols.byNumber(keys()[i - 1]) < symbols.byNumber(keys()[i]))) return false;
     return true;
 }

@@ -1,6 +1,6 @@
 // The members of one object, in key order. Most objects hold a handful of members (a parameter
 // object three, a string two), so they live in one small array sorted by key, searched by the key's
-// address alone; an object that grows into a dictionary (the registry) moves to a tree.
+// number alone; an object that grows into a dictionary (the registry) moves to a tree.
 #pragma once
 
 #include <cstddef>
@@ -17,13 +17,19 @@ class MemberTable {
     MemberTable(const MemberTable&) = delete;
     MemberTable& operator=(const MemberTable&) = delete;
 
-    // Keys are symbols, one per text, so an array is searched by address: a few pointer
-    // comparisons, inline, on the path of every lookup up a <super> chain.
+    // Keys are symbols, one per text, so an array is searched by number: a few comparisons, inline,
+    // on the path of every lookup up a <super> chain.
     Member* find(const Symbol& key) {
+        const std::uint32_t id = key.id;
+        if (mode_ == Mode::Inline) {
+            if (size_ > 0 && inline_.keys[0] == id) return &inline_.members[0];
+            if (size_ > 1 && inline_.keys[1] == id) return &inline_.members[1];
+            return nullptr;
+        }
         if (mode_ == Mode::Tree) return tree_->find(key);
-        Entry* entries = array();
+        const auto* keys = reinterpret_cast<const std::uint32_t*>(heap_ + capacity_);
         for (std::uint32_t i = 0; i < size_; ++i)
-            if (entries[i].key == &key) return &entries[i].member;
+            if (keys[i] == id) return &heap_[i];
         return nullptr;
     }
     bool contains(const Symbol& key) {
@@ -49,26 +55,34 @@ class MemberTable {
 
     // Visits (key symbol, member) in key order.
     template <class Visit> void forEach(Visit visit) const {
-        if (mode_ == Mode::Tree)
+        if (mode_ == Mode::Tree) {
             tree_->forEach(visit);
-        else
-            for (std::uint32_t i = 0; i < size_; ++i)
-                visit(*array()[i].key, array()[i].member);
+            return;
+        }
+        const SymbolTable& symbols = SymbolTable::current();
+        for (std::uint32_t i = 0; i < size_; ++i)
+            visit(symbols.byNumber(keys()[i]), members()[i]);
     }
 
   private:
-    struct Entry {
-        const Symbol* key;
-        Member member;
-    };
     // Two members (<id> and <super>, what most objects ever hold) live in the table itself; up to
-    // sixteen in an array sorted by key text; more in a tree.
+    // sixteen in an array sorted by key text; more in a tree. An array keeps its members, then
+    // their keys' numbers (the symbols a member key names stay while it does): an object with its
+    // two members inline takes 24 bytes for them.
     enum class Mode : std::uint8_t { Inline, Array, Tree };
     static constexpr std::uint32_t inlineCapacity = 2;
     static constexpr std::uint32_t arrayLimit = 16;
+    static constexpr std::size_t entryBytes = sizeof(Member) + sizeof(std::uint32_t);
 
-    Entry* array() { return mode_ == Mode::Inline ? inline_ : heap_; }
-    const Entry* array() const { return mode_ == Mode::Inline ? inline_ : heap_; }
+    Member* members() { return mode_ == Mode::Inline ? inline_.members : heap_; }
+    const Member* members() const { return mode_ == Mode::Inline ? inline_.members : heap_; }
+    std::uint32_t* keys() {
+        return mode_ == Mode::Inline ? inline_.keys : reinterpret_cast<std::uint32_t*>(heap_ + capacity_);
+    }
+    const std::uint32_t* keys() const {
+        return mode_ == Mode::Inline ? inline_.keys
+                                     : reinterpret_cast<const std::uint32_t*>(heap_ + capacity_);
+    }
     // The position of key in the array, or size_.
     std::uint32_t indexOf(const Symbol& key) const;
     void grow();
@@ -76,8 +90,11 @@ class MemberTable {
     void removeAt(std::uint32_t at, Member& removed);
 
     union {
-        Entry inline_[inlineCapacity];
-        Entry* heap_;
+        struct {
+            Member members[inlineCapacity];
+            std::uint32_t keys[inlineCapacity];
+        } inline_;
+        Member* heap_; // capacity_ members, then as many keys
         KeyTree* tree_;
     };
     // Bytes, not words: an object's own fields fill the rest of the table's last word.

@@ -114,7 +114,7 @@ class Object : public SmallObject {
 
   private:
     // First, and free to share its last word: the flags and counts below fill it, and an object
-    // with its two members inline takes 48 bytes.
+    // with its two members inline takes 40 bytes.
     [[no_unique_address]] MemberTable members_;
 
   protected:

@@ -5,7 +5,7 @@
 #include "vm/object/Registry.h"
 
 // A loop makes a string object or two at every turn and keeps them all: one pool block each.
-static_assert(sizeof(StringObject) <= 56, "a string object with its two members fits in 56 bytes");
+static_assert(sizeof(StringObject) <= 48, "a string object with its two members fits in 48 bytes");
 
 StringObject::StringObject(const Symbol& text, Registration registration) : text_(text) {
     kind_ = Kind::String;
