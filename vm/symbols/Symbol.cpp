@@ -43,13 +43,13 @@ std::uint32_t hashOf(std::string_view text) {
 
 static_assert(sizeof(Symbol) <= 24, "a loop makes a symbol at every turn");
 
-SymbolTable::SymbolTable() : slots_(1024, Slot{0, 0}), wellKnownCode_(wellKnownCount, nullptr) {
+SymbolTable::SymbolTable() : slots_(1024, Slot{0}), wellKnownCode_(wellKnownCount, nullptr) {
     static_assert(wellKnownCount % blockSize == 0, "the well-known symbols fill whole blocks");
     for (std::uint32_t block = 0; block < wellKnownCount; block += blockSize)
         blocks_.push_back(&wellKnownSymbols[block]);
     for (const Symbol& symbol : wellKnownSymbols) {
         const std::uint32_t hash = hashOf(symbol.text());
-        slots_[slotOf(symbol.text(), hash)] = Slot{hash, symbol.id + 1};
+        slots_[slotOf(symbol.text(), hash)] = slotFor(hash, symbol.id);
     }
     count_ = wellKnownCount;
 }
@@ -99,21 +99,26 @@ std::string_view SymbolTable::keep(std::string_view text, bool transient) {
 }
 
 std::size_t SymbolTable::slotOf(std::string_view text, std::uint32_t hash) const {
-    std::size_t mask = slots_.size() - 1;
+    const std::size_t mask = slots_.size() - 1;
+    const Slot tag = hash & ~numberBits;
     for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
         const Slot found = slots_[slot];
-        if (found.number == 0 || (found.hash == hash && symbolIn(found).text() == text)) return slot;
+        if (found == 0 || ((found & ~numberBits) == tag && symbolIn(found).text() == text)) return slot;
     }
 }
 
+std::size_t SymbolTable::homeOf(Slot slot, std::size_t mask) const {
+    return hashOf(symbolIn(slot).text()) & mask;
+}
+
 void SymbolTable::rehash() {
-    decltype(slots_) old(slots_.size() * 2, Slot{0, 0});
+    decltype(slots_) old(slots_.size() * 2, Slot{0});
     old.swap(slots_);
     std::size_t mask = slots_.size() - 1;
     for (const Slot moved : old) {
-        if (moved.number == 0) continue;
-        std::size_t slot = moved.hash & mask;
-        while (slots_[slot].number != 0)
+        if (moved == 0) continue;
+        std::size_t slot = homeOf(moved, mask);
+        while (slots_[slot] != 0)
             slot = (slot + 1) & mask;
         slots_[slot] = moved;
     }
@@ -122,7 +127,7 @@ void SymbolTable::rehash() {
 const Symbol& SymbolTable::intern(std::string_view text) {
     const std::uint32_t hash = hashOf(text);
     const std::size_t slot = slotOf(text, hash);
-    if (slots_[slot].number == 0) return make(text, hash, slot, false);
+    if (slots_[slot] == 0) return make(text, hash, slot, false);
     const Symbol& symbol = symbolIn(slots_[slot]);
     pin(symbol);
     return symbol;
@@ -131,18 +136,19 @@ const Symbol& SymbolTable::intern(std::string_view text) {
 const Symbol& SymbolTable::internComputed(std::string_view text) {
     const std::uint32_t hash = hashOf(text);
     const std::size_t slot = slotOf(text, hash);
-    return slots_[slot].number != 0 ? symbolIn(slots_[slot]) : make(text, hash, slot, true);
+    return slots_[slot] != 0 ? symbolIn(slots_[slot]) : make(text, hash, slot, true);
 }
 
 const Symbol& SymbolTable::make(std::string_view text, std::uint32_t hash, std::size_t slot, bool transient) {
-    // A symbol's length is 32 bits: a longer text ends the run as memory running out does.
-    if (text.size() > UINT32_MAX) throw std::bad_alloc();
+    // A symbol's length is 32 bits, and its number below numberBits: a longer text, or one symbol
+    // more, ends the run as memory running out does.
+    if (text.size() > UINT32_MAX || (firstFreed_ == 0 && count_ + 1 >= numberBits)) throw std::bad_alloc();
     static_assert(blockSize * sizeof(Symbol) <= SmallAllocator::largest,
                   "a block of symbols is a small block");
     // Everything that can fail comes first, so a table that runs out of memory stays as it was.
-    // Up to three quarters full: the slots keep each text's hash, so a probe past another text is
-    // one comparison of the slot's word, and a run that makes millions of texts keeps a third
-    // fewer slots.
+    // Up to three quarters full: a slot keeps part of its text's hash, so a probe past another text
+    // is mostly one comparison of the slot's word, and a run that makes millions of texts keeps a
+    // third fewer slots.
     if ((size() + 1) * 4 > slots_.size() * 3) {
         rehash();
         slot = slotOf(text, hash);
@@ -168,7 +174,7 @@ const Symbol& SymbolTable::make(std::string_view text, std::uint32_t hash, std::
         id = count_++;
     }
     Symbol* symbol = new (place) Symbol(Symbol::over(text.size() <= Symbol::headSize ? text : kept, id));
-    slots_[slot] = Slot{hash, id + 1};
+    slots_[slot] = slotFor(hash, id);
     if (transient) symbol->state = transientBit;
     return *symbol;
 }
@@ -199,14 +205,14 @@ void SymbolTable::collect() {
 void SymbolTable::free(const Symbol& symbol) {
     const std::size_t mask = slots_.size() - 1;
     std::size_t gap = slotOf(symbol.text(), hashOf(symbol.text()));
-    for (std::size_t at = (gap + 1) & mask; slots_[at].number != 0; at = (at + 1) & mask) {
-        const std::size_t wanted = slots_[at].hash & mask;
+    for (std::size_t at = (gap + 1) & mask; slots_[at] != 0; at = (at + 1) & mask) {
+        const std::size_t wanted = homeOf(slots_[at], mask);
         if ((at > gap && (wanted <= gap || wanted > at)) || (at < gap && wanted <= gap && wanted > at)) {
             slots_[gap] = slots_[at];
             gap = at;
         }
     }
-    slots_[gap] = Slot{0, 0};
+    slots_[gap] = Slot{0};
     if (ownsBlock(symbol.size)) SmallAllocator::release(const_cast<char*>(symbol.bytes), symbol.size);
     Symbol& freed = const_cast<Symbol&>(symbol);
     freed.bytes = nullptr;
@@ -218,7 +224,7 @@ void SymbolTable::free(const Symbol& symbol) {
 
 const Symbol* SymbolTable::find(std::string_view text) const {
     const Slot found = slots_[slotOf(text, hashOf(text))];
-    return found.number == 0 ? nullptr : &symbolIn(found);
+    return found == 0 ? nullptr : &symbolIn(found);
 }
 
 const Symbol& SymbolTable::number(std::int32_t n) {

@@ -149,16 +149,18 @@ class SymbolTable {
     // The slot that holds text, or the empty slot where it would go.
     std::size_t slotOf(std::string_view text, std::uint32_t hash) const;
     void rehash();
-    void place(const Symbol& symbol, std::uint32_t hash);
 
-    // Open addressing, a power of two in size and at most half full: a lookup is one hash of the
-    // text and, nearly always, one comparison. A slot keeps its symbol's hash, so a probe reads
-    // no symbol but the one it finds: with millions of symbols, each read is a cache miss.
-    struct Slot {
-        std::uint32_t hash;
-        std::uint32_t number; // the symbol's id + 1; 0 for an empty slot
-    };
-    const Symbol& symbolIn(Slot slot) const { return byId(slot.number - 1); }
+    // Open addressing, a power of two in size and at most three quarters full: a lookup is one hash
+    // of the text and, nearly always, one comparison. A slot is one word: the symbol's number plus
+    // one in its low bits (0: an empty slot), and the top bits of its text's hash, so a probe past
+    // another text reads that symbol one time in sixteen (with millions of symbols, each read is a
+    // cache miss). Moving a slot (a rehash, a removal) hashes its text again.
+    using Slot = std::uint32_t;
+    static constexpr Slot numberBits = (Slot{1} << 28) - 1; // ids below that: more symbols than memory
+    static Slot slotFor(std::uint32_t hash, std::uint32_t id) { return (hash & ~numberBits) | (id + 1); }
+    const Symbol& symbolIn(Slot slot) const { return byId((slot & numberBits) - 1); }
+    // Where the symbol in slot would go first in a table of mask + 1 slots.
+    std::size_t homeOf(Slot slot, std::size_t mask) const;
     std::vector<Slot, SmallBlocks<Slot>> slots_;
 
     // The symbols in blocks of a fixed power of two, never moved once made: a symbol's number
