@@ -29,26 +29,27 @@ class NameIndex {
     std::uint32_t push(const Symbol& name, std::uint32_t depth, Reference* reference) {
         if (name.id >= size_) makeRoom(name.id);
         Entry& entry = names_[name.id];
-        const std::uint32_t hidden = entry.top ? entry.topDepth : 0;
+        std::uint32_t& topDepth = topDepths_[name.id];
+        const std::uint32_t hidden = entry.top ? topDepth : 0;
         entry.top = reference;
-        entry.topDepth = depth;
+        topDepth = depth;
         return hidden;
     }
     // Undoes name's innermost binding, in the context at depth, putting back the one it hid: the
     // reference bound in the context at hiddenDepth (0 and null: none).
     void pop(std::uint32_t nameId, std::uint32_t depth, std::uint32_t hiddenDepth, Reference* hidden) {
         Entry& entry = names_[nameId];
-        ORVEX_ASSERT(entry.top && entry.topDepth == depth, "only a name's innermost binding is undone");
+        ORVEX_ASSERT(entry.top && topDepths_[nameId] == depth, "only a name's innermost binding is undone");
         static_cast<void>(depth);
         entry.top = hidden;
-        entry.topDepth = hiddenDepth;
+        topDepths_[nameId] = hiddenDepth;
     }
     // Puts now in place of was, name's binding in the context at depth, where the index holds it.
     void replace(std::uint32_t nameId, std::uint32_t depth, Reference* was, Reference* now) {
         Entry& entry = names_[nameId];
         if (depth == 0) {
             if (entry.bottom == was) entry.bottom = now;
-        } else if (entry.top == was && entry.topDepth == depth) {
+        } else if (entry.top == was && topDepths_[nameId] == depth) {
             entry.top = now;
         }
     }
@@ -71,8 +72,10 @@ class NameIndex {
         if (name.id >= size_) return nullptr;
         const Entry& entry = names_[name.id];
         if (depth == 0) return entry.bottom;
-        if (!entry.top || entry.topDepth < depth) return nullptr;
-        if (entry.topDepth == depth) return entry.top;
+        if (!entry.top) return nullptr;
+        const std::uint32_t topDepth = topDepths_[name.id];
+        if (topDepth < depth) return nullptr;
+        if (topDepth == depth) return entry.top;
         *known = false;
         return nullptr;
     }
@@ -80,13 +83,14 @@ class NameIndex {
   private:
     // Apart from the push, which binds at every call: an entry for every symbol up to id.
     void makeRoom(std::uint32_t id);
+    // What a lookup reads, 16 bytes; the depth of the innermost binding is apart, read when a name
+    // is bound or asked for in a given context: a symbol takes 20 bytes here, not 24.
     struct Entry {
         Reference* bottom = nullptr;
         Reference* top = nullptr; // the innermost binding above the bottom context
-        std::uint32_t topDepth = 0;
     };
-    std::vector<Entry, SmallBlocks<Entry>> names_; // by symbol number
-    // names_.size(), kept apart: every lookup tests it, and a 24-byte entry makes the vector's own
-    // size a division.
+    std::vector<Entry, SmallBlocks<Entry>> names_;                     // by symbol number
+    std::vector<std::uint32_t, SmallBlocks<std::uint32_t>> topDepths_; // the same
+    // names_.size(), kept apart: every lookup tests it.
     std::uint32_t size_ = 0;
 };
