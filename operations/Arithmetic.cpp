@@ -75,6 +75,11 @@ std::string integerArithmetic(ArithmeticOperator op, std::string_view left, std:
 } // namespace
 
 std::string arithmetic(ArithmeticOperator op, std::string_view left, std::string_view right) {
+    std::int32_t a, b;
+    if (shortIntegerValue(left, a) && shortIntegerValue(right, b)) {
+        if (dividesByZero(op, b)) return nilResult;
+        return integerNumberText(wrapToInt32(applyToIntegers(op, a, b)));
+    }
     NumberForm leftForm = numberForm(left);
     NumberForm rightForm = numberForm(right);
     if (leftForm != NumberForm::NotNumeric && rightForm != NumberForm::NotNumeric) {

@@ -25,6 +25,9 @@ NumberForm numberForm(std::string_view text);
 
 // The value of an integer literal; none when it does not fit in a signed 32-bit integer.
 std::optional<std::int32_t> integerValue(std::string_view integerLiteral);
+// The value of an integer literal of at most nine digits (most operands), read in one pass; false
+// for anything else, which numberForm and integerValue then read.
+bool shortIntegerValue(std::string_view text, std::int32_t& value);
 
 // The value of a numeric literal as a double. An integer literal that fits in 32 bits gives its
 // integer value exactly; any other numeric literal is read as the C library reads a decimal number.

@@ -18,6 +18,8 @@ template <class Number> std::string compareValues(Comparison comparison, Number 
 } // namespace
 
 std::string compare(Comparison comparison, std::string_view left, std::string_view right) {
+    std::int32_t a, b;
+    if (shortIntegerValue(left, a) && shortIntegerValue(right, b)) return compareValues(comparison, a, b);
     NumberForm leftForm = numberForm(left);
     NumberForm rightForm = numberForm(right);
     if (leftForm != NumberForm::NotNumeric && rightForm != NumberForm::NotNumeric) {
