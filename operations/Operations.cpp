@@ -6,15 +6,32 @@
 #include "operations/ResultText.h"
 #include "operations/StringOperations.h"
 
+#include <cstdint>
+
 using namespace operations;
 
 namespace {
 
 using Operation = std::string (*)(std::string_view left, std::string_view right);
 
+// Every name of the set has eight bytes or fewer: a name is matched as its length and its bytes in
+// one word, so finding an operation compares words, not texts.
+struct Name {
+    std::uint64_t word = 0;
+    std::size_t size;
+    constexpr explicit Name(std::string_view text) : size(text.size()) {
+        for (std::size_t i = 0; i < text.size() && i < sizeof word; ++i)
+            word |= std::uint64_t{static_cast<unsigned char>(text[i])} << (8 * i);
+    }
+    // A name longer than a word is none of the set's.
+    bool operator==(const Name& other) const {
+        return word == other.word && size == other.size && size <= sizeof word;
+    }
+};
+
 struct OperationEntry {
-    std::string_view interfaceName;
-    std::string_view operationName;
+    Name interfaceName;
+    Name operationName;
     Operation apply;
 };
 
@@ -22,25 +39,26 @@ constexpr std::string_view stringInterface = "String";
 
 // Every operation of the set, once. Names are matched whole and case-sensitively.
 constexpr OperationEntry operationTable[] = {
-    {stringInterface, "<==>",
+    {Name(stringInterface), Name("<==>"),
      [](std::string_view l, std::string_view r) { return compare(Comparison::Equal, l, r); }},
-    {stringInterface, "<<>",
+    {Name(stringInterface), Name("<<>"),
      [](std::string_view l, std::string_view r) { return compare(Comparison::Less, l, r); }},
-    {stringInterface, "<+>",
+    {Name(stringInterface), Name("<+>"),
      [](std::string_view l, std::string_view r) { return arithmetic(ArithmeticOperator::Add, l, r); }},
-    {stringInterface, "<->",
+    {Name(stringInterface), Name("<->"),
      [](std::string_view l, std::string_view r) { return arithmetic(ArithmeticOperator::Subtract, l, r); }},
-    {stringInterface, "<*>",
+    {Name(stringInterface), Name("<*>"),
      [](std::string_view l, std::string_view r) { return arithmetic(ArithmeticOperator::Multiply, l, r); }},
-    {stringInterface, "</>",
+    {Name(stringInterface), Name("</>"),
      [](std::string_view l, std::string_view r) { return arithmetic(ArithmeticOperator::Divide, l, r); }},
-    {stringInterface, "<%>",
+    {Name(stringInterface), Name("<%>"),
      [](std::string_view l, std::string_view r) { return arithmetic(ArithmeticOperator::Remainder, l, r); }},
-    {stringInterface, "<append>", [](std::string_view l, std::string_view r) { return append(l, r); }},
-    {stringInterface, "<length>", [](std::string_view l, std::string_view) { return length(l); }},
-    {"<Math>", "<random>", [](std::string_view, std::string_view r) { return randomNumber(r); }},
-    {"<Math>", "<round>", [](std::string_view, std::string_view r) { return roundNumber(r); }},
-    {"<Math>", "<trunc>", [](std::string_view, std::string_view r) { return truncateNumber(r); }},
+    {Name(stringInterface), Name("<append>"),
+     [](std::string_view l, std::string_view r) { return append(l, r); }},
+    {Name(stringInterface), Name("<length>"), [](std::string_view l, std::string_view) { return length(l); }},
+    {Name("<Math>"), Name("<random>"), [](std::string_view, std::string_view r) { return randomNumber(r); }},
+    {Name("<Math>"), Name("<round>"), [](std::string_view, std::string_view r) { return roundNumber(r); }},
+    {Name("<Math>"), Name("<trunc>"), [](std::string_view, std::string_view r) { return truncateNumber(r); }},
 };
 
 // OrvexVM's copy of the set knows only the "String" interface.
@@ -50,19 +68,26 @@ bool knowsInterface(Interfaces interfaces, std::string_view interfaceName) {
 
 } // namespace
 
+namespace {
+
+const OperationEntry* findOperation(std::string_view interfaceName, std::string_view operationName,
+                                    Interfaces interfaces) {
+    if (!knowsInterface(interfaces, interfaceName)) return nullptr;
+    const Name interface(interfaceName), operation(operationName);
+    for (const OperationEntry& entry : operationTable)
+        if (entry.operationName == operation && entry.interfaceName == interface) return &entry;
+    return nullptr;
+}
+
+} // namespace
+
 std::string applyOperation(std::string_view interfaceName, std::string_view operationName,
                            std::string_view left, std::string_view right, Interfaces interfaces) {
-    if (!knowsInterface(interfaces, interfaceName)) return nilResult;
-    for (const OperationEntry& entry : operationTable)
-        if (entry.interfaceName == interfaceName && entry.operationName == operationName)
-            return entry.apply(left, right);
-    return nilResult;
+    const OperationEntry* entry = findOperation(interfaceName, operationName, interfaces);
+    return entry ? entry->apply(left, right) : nilResult;
 }
 
 [[gnu::cold]] bool knowsOperation(std::string_view interfaceName, std::string_view operationName,
                                   Interfaces interfaces) {
-    if (!knowsInterface(interfaces, interfaceName)) return false;
-    for (const OperationEntry& entry : operationTable)
-        if (entry.interfaceName == interfaceName && entry.operationName == operationName) return true;
-    return false;
+    return findOperation(interfaceName, operationName, interfaces) != nullptr;
 }
