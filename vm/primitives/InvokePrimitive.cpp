@@ -14,6 +14,14 @@ const Symbol* parameterText(Thread& thread, const Symbol& name, Object* stringPr
     return object ? identifierText(object, IdLookup::Inherited, &name) : nullptr;
 }
 
+// The symbol of an answer that is no literal: mostly the words a comparison answers, which every
+// table holds from the start.
+const Symbol* wordAnswered(const SymbolTable& symbols, std::string_view answer) {
+    if (answer == names::trueName.text()) return &names::trueName;
+    if (answer == names::falseName.text()) return &names::falseName;
+    return symbols.find(answer);
+}
+
 } // namespace
 
 void InvokePrimitiveStringObject::execute(Thread& thread, const Symbol&, const Symbol&,
@@ -41,7 +49,7 @@ void InvokePrimitiveStringObject::execute(Thread& thread, const Symbol&, const S
     // other answer that was never a symbol is bound to nothing.
     bool literal = isStringLiteral(answer);
     SymbolTable& symbols = SymbolTable::current();
-    const Symbol* answerName = literal ? &symbols.internComputed(answer) : symbols.find(answer);
+    const Symbol* answerName = literal ? &symbols.internComputed(answer) : wordAnswered(symbols, answer);
     if (Object* named = answerName ? thread.lookupObject(*answerName) : nullptr)
         result->rebind(named);
     else if (literal)
