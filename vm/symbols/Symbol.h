@@ -26,7 +26,8 @@ class TextCache {
     ~TextCache() = default;
 };
 
-// 24 bytes: a loop makes a number, and so a symbol, at every turn. The table's slots keep the hash.
+// 24 bytes: a loop makes a number, and so a symbol, at every turn. The table's slots keep part of
+// the hash.
 //
 // Most symbols are pinned: a name read from program text or a member key stays as long as the
 // runtime. A text that a primitive computes (an answer of <invoke>) makes a transient symbol
