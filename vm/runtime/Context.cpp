@@ -258,34 +258,33 @@ Reference* Context::getReference(std::string_view name) const {
     return symbol ? getReference(*symbol) : nullptr;
 }
 
+// What can fail (room in the array, room in the index) comes first: a binding that runs out of
+// memory leaves the record and the index as they were.
 void Context::bind(const Symbol& name, Reference* reference) {
     Record& r = *record_;
+    // An empty record with no room and no flag: its first binding is the record, until a second
+    // one comes.
+    const bool single = r.word_.shadowedDepth == 0;
+    const std::uint32_t size = single ? 0 : r.size();
+    // A loop keeps a frame alive per iteration, so the frames grow by halves, not doublings: most
+    // hold one to three bindings (a text's params and return, and a literal) or four or five (a
+    // method's sender, mySelf, params and return, and a literal).
+    if (!single && size == r.capacity()) reserve(size < 2 ? 2 : size + size / 2);
     const std::uint32_t holds = name.transient() ? holdsName : 0;
-    Binding* binding;
-    std::uint32_t mark = holds;
-    if (r.word_.shadowedDepth == 0) {
-        // An empty record with no room and no flag: its first binding is the record, until a
-        // second one comes.
-        binding = &r.word_;
-        mark |= Record::singleBit;
+    std::uint32_t mark = holds | (single ? Record::singleBit : 0);
+    if (depth_ == 0)
+        index().setBottom(name, reference);
+    else
+        mark |= index().push(name, depth_, reference);
+    if (single) {
+        r.word_ = Binding{reference, name.id, mark};
     } else {
-        // A loop keeps a frame alive per iteration, so the frames grow by halves, not doublings:
-        // most hold one to three bindings (a text's params and return, and a literal) or four or
-        // five (a method's sender, mySelf, params and return, and a literal).
-        const std::uint32_t size = r.size();
-        if (size == r.capacity()) reserve(size < 2 ? 2 : size + size / 2);
-        binding = &r.array()[size];
+        r.array()[size] = Binding{reference, name.id, mark};
         r.word_.name = size + 1;
         if (r.word_.shadowedDepth & Record::tableBit) tableInsert(name.id, size);
     }
-    *binding = Binding{reference, name.id, mark};
     if (holds) SymbolTable::hold(name);
     if (!isStandIn(reference)) reference->hold();
-    if (depth_ == 0) {
-        index().setBottom(name, reference);
-        return;
-    }
-    binding->shadowedDepth = index().push(name, depth_, reference) | mark;
 }
 
 bool Context::refuses(const Symbol& name, Object* target) const {
