@@ -6,7 +6,10 @@
 #include "operations/ResultText.h"
 #include "operations/StringOperations.h"
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
+#include <type_traits>
 
 using namespace operations;
 
@@ -20,8 +23,26 @@ struct Name {
     std::uint64_t word = 0;
     std::size_t size;
     constexpr explicit Name(std::string_view text) : size(text.size()) {
+        if (!std::is_constant_evaluated() && std::endian::native == std::endian::little && size >= 3 &&
+            size <= sizeof word) {
+            // At run time, two overlapping reads (or three bytes) instead of a loop: the bytes read
+            // twice are the same.
+            const char* p = text.data();
+            if (size >= 4) {
+                std::uint32_t low, high;
+                std::memcpy(&low, p, sizeof low);
+                std::memcpy(&high, p + size - 4, sizeof high);
+                word = low | std::uint64_t{high} << (8 * (size - 4));
+            } else {
+                word = byte(p, 0) | byte(p, 1) | byte(p, 2);
+            }
+            return;
+        }
         for (std::size_t i = 0; i < text.size() && i < sizeof word; ++i)
-            word |= std::uint64_t{static_cast<unsigned char>(text[i])} << (8 * i);
+            word |= byte(text.data(), i);
+    }
+    static constexpr std::uint64_t byte(const char* p, std::size_t i) {
+        return std::uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
     }
     // A name longer than a word is none of the set's.
     bool operator==(const Name& other) const {
