@@ -86,16 +86,20 @@ void SymbolTable::pinTransient(const Symbol& symbol) noexcept {
 // each would cost a system call and pages of its own, and the loops that build texts piece by piece
 // keep them all.
 bool SymbolTable::ownsBlock(std::size_t size) {
-    return size > Symbol::headSize && size <= SmallAllocator::largest;
+    return size > Symbol::headSize && size + hashBytes <= SmallAllocator::largest;
 }
 
-std::string_view SymbolTable::keep(std::string_view text, bool transient) {
+// The text's hash goes right before it: a slot that moves finds its home again without hashing a
+// long text again (the loops that build a text piece by piece move many).
+std::string_view SymbolTable::keep(std::string_view text, std::uint32_t hash, bool transient) {
     if (text.size() <= Symbol::headSize) return ""; // the symbol's head holds it
-    void* block = transient && ownsBlock(text.size()) ? SmallAllocator::allocate(text.size())
-                                                      : SmallAllocator::carveForever(text.size());
+    const std::size_t size = hashBytes + text.size();
+    void* block = transient && ownsBlock(text.size()) ? SmallAllocator::allocate(size)
+                                                      : SmallAllocator::carveForever(size);
     auto* bytes = static_cast<char*>(block);
-    std::memcpy(bytes, text.data(), text.size());
-    return {bytes, text.size()};
+    std::memcpy(bytes, &hash, hashBytes);
+    std::memcpy(bytes + hashBytes, text.data(), text.size());
+    return {bytes + hashBytes, text.size()};
 }
 
 std::size_t SymbolTable::slotOf(std::string_view text, std::uint32_t hash) const {
@@ -107,21 +111,27 @@ std::size_t SymbolTable::slotOf(std::string_view text, std::uint32_t hash) const
     }
 }
 
-std::size_t SymbolTable::homeOf(Slot slot, std::size_t mask) const {
-    return hashOf(symbolIn(slot).text()) & mask;
+std::uint32_t SymbolTable::hashIn(const Symbol& symbol) {
+    // A short text (a well-known one too) is hashed again; a longer one the table kept has its hash.
+    if (symbol.size <= Symbol::headSize || symbol.id < wellKnownCount) return hashOf(symbol.text());
+    return load<std::uint32_t>(symbol.bytes - hashBytes);
 }
 
+// The symbols are visited in the order they lie in memory, not the slots': each is read once, in
+// sequence, instead of at random.
 void SymbolTable::rehash() {
-    decltype(slots_) old(slots_.size() * 2, Slot{0});
-    old.swap(slots_);
-    std::size_t mask = slots_.size() - 1;
-    for (const Slot moved : old) {
-        if (moved == 0) continue;
-        std::size_t slot = homeOf(moved, mask);
-        while (slots_[slot] != 0)
+    decltype(slots_) larger(slots_.size() * 2, Slot{0});
+    const std::size_t mask = larger.size() - 1;
+    for (std::uint32_t id = 0; id < count_; ++id) {
+        const Symbol& symbol = byId(id);
+        if (symbol.empty() && id >= wellKnownCount) continue; // freed: only "" is empty, and it is well known
+        const std::uint32_t hash = hashIn(symbol);
+        std::size_t slot = hash & mask;
+        while (larger[slot] != 0)
             slot = (slot + 1) & mask;
-        slots_[slot] = moved;
+        larger[slot] = slotFor(hash, id);
     }
+    slots_.swap(larger);
 }
 
 const Symbol& SymbolTable::intern(std::string_view text) {
@@ -146,10 +156,10 @@ const Symbol& SymbolTable::make(std::string_view text, std::uint32_t hash, std::
     static_assert(blockSize * sizeof(Symbol) <= SmallAllocator::largest,
                   "a block of symbols is a small block");
     // Everything that can fail comes first, so a table that runs out of memory stays as it was.
-    // Up to three quarters full: a slot keeps part of its text's hash, so a probe past another text
-    // is mostly one comparison of the slot's word, and a run that makes millions of texts keeps a
-    // third fewer slots.
-    if ((size() + 1) * 4 > slots_.size() * 3) {
+    // Up to half full: a new text is placed after two or three probes rather than eight, and a slot
+    // is a word, so the slots of a run that makes millions of texts take no more than eight bytes a
+    // text.
+    if ((size() + 1) * 2 > slots_.size()) {
         rehash();
         slot = slotOf(text, hash);
     }
@@ -164,7 +174,7 @@ const Symbol& SymbolTable::make(std::string_view text, std::uint32_t hash, std::
     } else {
         place = &filling_[count_ & (blockSize - 1)];
     }
-    const std::string_view kept = keep(text, transient); // the last thing that can fail
+    const std::string_view kept = keep(text, hash, transient); // the last thing that can fail
     std::uint32_t id;
     if (firstFreed_ != 0) {
         id = firstFreed_ - 1;
@@ -206,14 +216,15 @@ void SymbolTable::free(const Symbol& symbol) {
     const std::size_t mask = slots_.size() - 1;
     std::size_t gap = slotOf(symbol.text(), hashOf(symbol.text()));
     for (std::size_t at = (gap + 1) & mask; slots_[at] != 0; at = (at + 1) & mask) {
-        const std::size_t wanted = homeOf(slots_[at], mask);
+        const std::size_t wanted = hashIn(symbolIn(slots_[at])) & mask;
         if ((at > gap && (wanted <= gap || wanted > at)) || (at < gap && wanted <= gap && wanted > at)) {
             slots_[gap] = slots_[at];
             gap = at;
         }
     }
     slots_[gap] = Slot{0};
-    if (ownsBlock(symbol.size)) SmallAllocator::release(const_cast<char*>(symbol.bytes), symbol.size);
+    if (ownsBlock(symbol.size))
+        SmallAllocator::release(const_cast<char*>(symbol.bytes) - hashBytes, hashBytes + symbol.size);
     Symbol& freed = const_cast<Symbol&>(symbol);
     freed.bytes = nullptr;
     freed.size = 0;

@@ -151,17 +151,18 @@ class SymbolTable {
     std::size_t slotOf(std::string_view text, std::uint32_t hash) const;
     void rehash();
 
-    // Open addressing, a power of two in size and at most three quarters full: a lookup is one hash
-    // of the text and, nearly always, one comparison. A slot is one word: the symbol's number plus
-    // one in its low bits (0: an empty slot), and the top bits of its text's hash, so a probe past
-    // another text reads that symbol one time in sixteen (with millions of symbols, each read is a
-    // cache miss). Moving a slot (a rehash, a removal) hashes its text again.
+    // Open addressing, a power of two in size and at most half full: a lookup is one hash of the
+    // text and, nearly always, one comparison. A slot is one word: the symbol's number plus one in
+    // its low bits (0: an empty slot), and the top bits of its text's hash, so a probe past another
+    // text reads that symbol one time in sixteen (with millions of symbols, each read is a cache
+    // miss). Moving a slot (a rehash, a removal) finds the hash again: a short text is hashed, a
+    // longer one keeps its hash before its bytes.
     using Slot = std::uint32_t;
     static constexpr Slot numberBits = (Slot{1} << 28) - 1; // ids below that: more symbols than memory
     static Slot slotFor(std::uint32_t hash, std::uint32_t id) { return (hash & ~numberBits) | (id + 1); }
     const Symbol& symbolIn(Slot slot) const { return byId((slot & numberBits) - 1); }
-    // Where the symbol in slot would go first in a table of mask + 1 slots.
-    std::size_t homeOf(Slot slot, std::size_t mask) const;
+    // The hash of a symbol's text, found again.
+    static std::uint32_t hashIn(const Symbol& symbol);
     std::vector<Slot, SmallBlocks<Slot>> slots_;
 
     // The symbols in blocks of a fixed power of two, never moved once made: a symbol's number
@@ -176,7 +177,8 @@ class SymbolTable {
     // The texts' bytes. Pinned symbols never go, so their texts lie end to end in the pool's chunks
     // (large pages once there are many) instead of one allocation each; a short transient text is
     // a block of its own, given back with it.
-    std::string_view keep(std::string_view text, bool transient);
+    std::string_view keep(std::string_view text, std::uint32_t hash, bool transient);
+    static constexpr std::size_t hashBytes = sizeof(std::uint32_t);
     static bool ownsBlock(std::size_t size);
     const Symbol& make(std::string_view text, std::uint32_t hash, std::size_t slot, bool transient);
     void free(const Symbol& symbol);
