@@ -1,6 +1,8 @@
 // Evaluations and the scheduler: synchronous children, interleaving, waiting, deep nesting.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "tests/support/WorldFixture.h"
 
 namespace {
@@ -74,6 +76,27 @@ TEST_F(SchedulerTest, AMillionNestedSynchronousChildren) {
     EXPECT_EQ(thread->depth(), 1u);
     EXPECT_EQ(thread->lookup("x"), nullptr);
     EXPECT_EQ(global("nil")->refCount(), 5);
+}
+
+// A chain keeps its children in blocks, and one that shrinks and grows again reuses them: each child's
+// parent is the one started before it, across the blocks' edges.
+TEST_F(SchedulerTest, ChildrenFindTheirParentsAcrossReusedBlocks) {
+    RootEvaluation root(CharStream::copy(""), thread());
+    CodeRef code = CodeRef::adopt(Code::make(CharStream::view(""), Code::Keeping::Every));
+    std::vector<const Evaluation*> started{&root};
+    auto growTo = [&](std::size_t depth) {
+        while (started.size() <= depth)
+            started.push_back(root.startChild(CodeRef::share(code.get())));
+    };
+    growTo(100);
+    while (root.descendants() > 10)
+        root.step(); // an empty child: the step that finds no statement, then its retirement
+    started.resize(11);
+    growTo(100);
+    for (std::size_t i = 1; i < started.size(); ++i)
+        ASSERT_EQ(started[i]->parent(), started[i - 1]) << i;
+    EXPECT_EQ(root.parent(), nullptr);
+    EXPECT_EQ(stepsToFinish(root), 2 * 100 + 1);
 }
 
 TEST_F(SchedulerTest, AbandonedChainsAreFreedWithoutRecursion) {

@@ -4,15 +4,6 @@
 #include <algorithm>
 #include <cstring>
 
-namespace {
-
-// Unsigned bytes, a proper prefix first: std::string's own order.
-bool keyBefore(const Symbol* a, const Symbol* b) {
-    return *a < *b;
-}
-
-} // namespace
-
 std::uint32_t MemberTable::indexOf(const Symbol& key) const {
     const std::uint32_t* keys = this->keys();
     std::uint32_t i = 0;
