@@ -13,19 +13,24 @@ namespace {
 // What is read is named in a runtime's symbols: one in use for each test.
 using MemberTableTest = WorldFixture;
 
-std::vector<std::string> keysOf(const MemberTable& table) {
+// Asking for the first member puts an indexed table in key order.
+std::vector<std::string> keysOf(MemberTable& table) {
+    table.first();
     std::vector<std::string> keys;
     table.forEach([&](const Symbol& key, const Member&) { keys.emplace_back(key.text()); });
     return keys;
 }
 
 // Drives a table and a reference std::set with the same random edits, at sizes on both sides
-// of the switch to a tree, and deep enough for the tree to split and empty inner nodes.
+// of the switch to a tree, and deep enough for the tree to split and empty inner nodes; and an
+// indexed table the same way, until it is first walked and moves to a tree.
 TEST_F(MemberTableTest, MatchesAnOrderedSetThroughRandomEdits) {
     auto* a = reinterpret_cast<Object*>(0x10);
     auto* b = reinterpret_cast<Object*>(0x20);
-    for (int limit : {5, 16, 17, 200, 6000}) {
+    for (auto [limit, indexed] : {std::pair{5, false}, {16, false}, {17, false}, {200, false}, {6000, false},
+                                  {5, true}, {6000, true}}) {
         MemberTable table;
+        if (indexed) table.indexByNumber();
         std::set<std::string> expected;
         std::mt19937 random(static_cast<unsigned>(limit));
         for (int step = 0; step < 4 * std::max(limit, 500); ++step) {

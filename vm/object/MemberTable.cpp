@@ -3,6 +3,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <utility>
+#include <vector>
 
 std::uint32_t MemberTable::indexOf(const Symbol& key) const {
     const std::uint32_t* keys = this->keys();
@@ -34,8 +37,33 @@ void MemberTable::moveToTree() {
     mode_ = Mode::Tree;
 }
 
+void MemberTable::indexByNumber() {
+    if (mode_ == Mode::Indexed) return;
+    auto index = std::make_unique<KeyIndex>();
+    forEach([&](const Symbol& key, const Member& member) { index->insert(key, member); });
+    clear();
+    index_ = index.release();
+    mode_ = Mode::Indexed;
+}
+
+// The entries sorted, then inserted in that order: the tree fills its leaves to nine tenths.
+void MemberTable::moveIndexToTree() {
+    std::vector<std::pair<const Symbol*, Member>, SmallBlocks<std::pair<const Symbol*, Member>>> entries;
+    entries.reserve(index_->size());
+    forEach([&](const Symbol& key, const Member& member) { entries.emplace_back(&key, member); });
+    std::sort(entries.begin(), entries.end(),
+              [](const auto& a, const auto& b) { return *a.first < *b.first; });
+    auto tree = std::make_unique<KeyTree>();
+    for (const auto& [key, member] : entries)
+        tree->insert(*key, member);
+    clear();
+    tree_ = tree.release();
+    mode_ = Mode::Tree;
+}
+
 bool MemberTable::insert(const Symbol& key, Member member) {
     if (mode_ == Mode::Tree) return tree_->insert(key, member);
+    if (mode_ == Mode::Indexed) return index_->insert(key, member);
     if (indexOf(key) != size_) return false;
     if (size_ == arrayLimit) {
         moveToTree();
@@ -73,6 +101,7 @@ void MemberTable::removeAt(std::uint32_t at, Member& removed) {
 
 bool MemberTable::erase(const Symbol& key, Member& removed) {
     if (mode_ == Mode::Tree) return tree_->erase(key, removed);
+    if (mode_ == Mode::Indexed) return index_->erase(key, removed);
     std::uint32_t at = indexOf(key);
     if (at == size_) return false;
     removeAt(at, removed);
@@ -81,6 +110,7 @@ bool MemberTable::erase(const Symbol& key, Member& removed) {
 
 bool MemberTable::popFirst(Member& removed) {
     if (empty()) return false;
+    putInKeyOrder();
     if (mode_ == Mode::Tree) return tree_->popFirst(removed);
     removeAt(0, removed);
     return true;
@@ -88,16 +118,19 @@ bool MemberTable::popFirst(Member& removed) {
 
 Member* MemberTable::first() {
     if (empty()) return nullptr;
+    putInKeyOrder();
     return mode_ == Mode::Tree ? tree_->first() : &members()[0];
 }
 
 Member* MemberTable::after(const Symbol& key) {
+    putInKeyOrder();
     if (mode_ == Mode::Tree) return tree_->after(key);
     std::uint32_t at = indexOf(key);
     return at + 1 < size_ ? &members()[at + 1] : nullptr;
 }
 
 Member* MemberTable::findTarget(const Object* target) {
+    putInKeyOrder();
     if (mode_ == Mode::Tree)
         return tree_->findIf([target](const Member& member) { return member.target() == target; });
     for (std::uint32_t i = 0; i < size_; ++i)
@@ -106,6 +139,7 @@ Member* MemberTable::findTarget(const Object* target) {
 }
 
 Member* MemberTable::afterTarget(const Object* target) {
+    putInKeyOrder();
     if (mode_ == Mode::Tree)
         return tree_->afterFirst([target](const Member& member) { return member.target() == target; });
     for (std::uint32_t i = 0; i < size_; ++i)
@@ -115,6 +149,7 @@ Member* MemberTable::afterTarget(const Object* target) {
 
 void MemberTable::clear() {
     if (mode_ == Mode::Tree) delete tree_;
+    if (mode_ == Mode::Indexed) delete index_;
     if (mode_ == Mode::Array) SmallAllocator::release(heap_, capacity_ * entryBytes);
     size_ = 0;
     capacity_ = inlineCapacity;
@@ -123,6 +158,7 @@ void MemberTable::clear() {
 
 bool MemberTable::validate() const {
     if (mode_ == Mode::Tree) return tree_->validate();
+    if (mode_ == Mode::Indexed) return index_->validate();
     if (size_ > capacity_ || (mode_ == Mode::Inline) != (capacity_ == inlineCapacity)) return false;
     const SymbolTable& symbols = SymbolTable::current();
     for (std::uint32_t i = 1; i < size_; ++i)

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "vm/memory/SmallAllocator.h"
+#include "vm/object/KeyIndex.h"
 #include "vm/object/KeyTree.h"
 #include "vm/symbols/Symbol.h"
 
@@ -26,7 +27,7 @@ class MemberTable {
             if (size_ > 1 && inline_.keys[1] == id) return &inline_.members[1];
             return nullptr;
         }
-        if (mode_ == Mode::Tree) return tree_->find(key);
+        if (mode_ >= Mode::Tree) return mode_ == Mode::Tree ? tree_->find(key) : index_->find(key);
         const auto* keys = reinterpret_cast<const std::uint32_t*>(heap_ + capacity_);
         for (std::uint32_t i = 0; i < size_; ++i)
             if (keys[i] == id) return &heap_[i];
@@ -47,29 +48,44 @@ class MemberTable {
     Member* findTarget(const Object* target);
     Member* afterTarget(const Object* target);
 
-    std::size_t size() const { return mode_ == Mode::Tree ? tree_->size() : size_; }
+    std::size_t size() const {
+        return mode_ == Mode::Tree ? tree_->size() : mode_ == Mode::Indexed ? index_->size() : size_;
+    }
     bool empty() const { return size() == 0; }
     // Whether the keys are in order, each once (and the tree's invariants hold); for tests.
     bool validate() const;
     void clear();
 
-    // Visits (key symbol, member) in key order.
+    // From now on, members are found by their key's number and put in key order only when something
+    // walks them (the registry: see KeyIndex).
+    void indexByNumber();
+    // An indexed table's members move into a tree: what comes next walks them in key order.
+    void putInKeyOrder() {
+        if (mode_ == Mode::Indexed) moveIndexToTree();
+    }
+
+    // Visits (key symbol, member) in key order; an indexed table's in no particular order.
     template <class Visit> void forEach(Visit visit) const {
         if (mode_ == Mode::Tree) {
             tree_->forEach(visit);
             return;
         }
         const SymbolTable& symbols = SymbolTable::current();
+        if (mode_ == Mode::Indexed) {
+            index_->forEach(
+                [&](std::uint32_t key, const Member& member) { visit(symbols.byNumber(key), member); });
+            return;
+        }
         for (std::uint32_t i = 0; i < size_; ++i)
             visit(symbols.byNumber(keys()[i]), members()[i]);
     }
 
   private:
     // Two members (<id> and <super>, what most objects ever hold) live in the table itself; up to
-    // sixteen in an array sorted by key text; more in a tree. An array keeps its members, then
-    // their keys' numbers (the symbols a member key names stay while it does): an object with its
-    // two members inline takes 24 bytes for them.
-    enum class Mode : std::uint8_t { Inline, Array, Tree };
+    // sixteen in an array sorted by key text; more in a tree, or an index (the registry). An array keeps its
+    // members, then their keys' numbers (the symbols a member key names stay while it does): an object with
+    // its two members inline takes 24 bytes for them.
+    enum class Mode : std::uint8_t { Inline, Array, Tree, Indexed };
     static constexpr std::uint32_t inlineCapacity = 2;
     static constexpr std::uint32_t arrayLimit = 16;
     static constexpr std::size_t entryBytes = sizeof(Member) + sizeof(std::uint32_t);
@@ -87,6 +103,7 @@ class MemberTable {
     std::uint32_t indexOf(const Symbol& key) const;
     void grow();
     void moveToTree();
+    void moveIndexToTree();
     void removeAt(std::uint32_t at, Member& removed);
 
     union {
@@ -96,6 +113,7 @@ class MemberTable {
         } inline_;
         Member* heap_; // capacity_ members, then as many keys
         KeyTree* tree_;
+        KeyIndex* index_;
     };
     // Bytes, not words: an object's own fields fill the rest of the table's last word.
     std::uint8_t size_ = 0; // entries in the array (inline or on the heap)

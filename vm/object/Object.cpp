@@ -173,7 +173,9 @@ StringObject* Object::asStringObject() {
 }
 
 void Object::releaseMembers() {
-    // The registry's entries hold their keys.
+    // The registry's entries hold their keys. The members go in key order, and an indexed table
+    // sorts them before its keys are let go.
+    members_.putInKeyOrder();
     members_.forEach([](const Symbol& key, const Member& member) {
         if (!member.counted()) SymbolTable::unhold(key);
     });

@@ -64,8 +64,11 @@ class Object : public SmallObject {
     Member* memberAfterKey(const Symbol& key);
     Member* findMemberByTarget(const Object* target);
     Member* memberAfterTarget(const Object* target);
-    // Visits the members in key order: unsigned bytes, a proper prefix first.
+    // Visits the members in key order (unsigned bytes, a proper prefix first), unless they are
+    // indexed by number: then in no particular order.
     template <class Visit> void forEachMember(Visit visit) const { members_.forEach(visit); }
+    // The registry's members are found by key number, and sorted only when walked in key order.
+    void indexMembersByNumber() { members_.indexByNumber(); }
     std::size_t memberCount() const { return members_.size(); }
 
     void incrementRefCount() {

@@ -36,6 +36,7 @@ void buildWorld(Context global) {
     }
 
     Object* registry = heap.make<StringObject>(names::objects);
+    registry->indexMembersByNumber();
     registry->addMember(names::id, registry);
     registry->addMember(names::super, string);
     system->addMember(names::objects, registry);
