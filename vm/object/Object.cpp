@@ -168,10 +168,6 @@ Thread* Object::exit() {
     return thread;
 }
 
-StringObject* Object::asStringObject() {
-    return kind_ != Kind::Plain && !dead_ ? static_cast<StringObject*>(this) : nullptr;
-}
-
 void Object::releaseMembers() {
     // The registry's entries hold their keys. The members go in key order, and an indexed table
     // sorts them before its keys are let go.

@@ -90,7 +90,8 @@ class Object : public SmallObject {
     Thread* exit();
 
     // A string object that is still alive, or null. A killed string object is no longer one.
-    StringObject* asStringObject();
+    // Inline, in StringObject.h: a primitive asks it of every parameter.
+    inline StringObject* asStringObject();
     // A primitive that is still alive.
     bool isPrimitive() const { return kind_ == Kind::Primitive && !dead_; }
 

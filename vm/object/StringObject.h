@@ -21,6 +21,10 @@ class StringObject : public Object {
     const Symbol& text_;
 };
 
+StringObject* Object::asStringObject() {
+    return kind_ != Kind::Plain && !dead_ ? static_cast<StringObject*>(this) : nullptr;
+}
+
 // A primitive is a string object that also keeps the procedure it runs (vm/primitives): the bytes
 // its block takes, which Object::free gives back.
 inline constexpr std::size_t primitiveObjectSize = sizeof(StringObject) + sizeof(void (*)());

@@ -31,7 +31,9 @@ void PrimitiveStringObject::noteParameterCount(std::size_t expected, std::size_t
 }
 
 const Symbol* identifierText(Object* object, IdLookup lookup, const Symbol* name) {
-    Member* id = lookup == IdLookup::Own ? object->getId() : object->lookupMember(names::id);
+    // Most objects hold their own <id>: the walk up the <super> chain is for the others.
+    Member* id = object->getId();
+    if (!id && lookup == IdLookup::Inherited) id = object->lookupMember(names::id);
     StringObject* text = id ? id->target()->asStringObject() : nullptr;
     if (text) [[likely]]
         return &text->symbol();
