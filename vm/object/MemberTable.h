@@ -38,6 +38,14 @@ class MemberTable {
     }
     // False, and nothing stored, when key is present.
     bool insert(const Symbol& key, Member member);
+    // The first two members of an empty table, first's key before second's.
+    void putFirstTwo(const Symbol& first, Member a, const Symbol& second, Member b) {
+        inline_.members[0] = a;
+        inline_.members[1] = b;
+        inline_.keys[0] = first.id;
+        inline_.keys[1] = second.id;
+        size_ = 2;
+    }
     bool erase(const Symbol& key, Member& removed);
     bool popFirst(Member& removed);
 

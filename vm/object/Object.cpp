@@ -87,6 +87,16 @@ bool Object::addMember(const Symbol& name, Object* target) {
     return !dead_ && insertMember(name, target, true);
 }
 
+// Every object made takes these two first, in this (key) order: no search for their places.
+void Object::addIdAndSuper(Object* id, Object* super) {
+    ORVEX_ASSERT(!dead_ && members_.empty() && names::id < names::super, "an object just made holds nothing");
+    id->incrementRefCount();
+    super->incrementRefCount();
+    members_.putFirstTwo(names::id, Member{id, true}, names::super, Member{super, true});
+    id->addPointer();
+    super->addPointer();
+}
+
 bool Object::addRegistryMember(const Symbol& name, Object* target) {
     return !dead_ && insertMember(name, target, false);
 }

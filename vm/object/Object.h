@@ -35,6 +35,8 @@ class Object : public SmallObject {
     bool addMember(const Symbol& name, Object* target);
     // Inserts an uncounted registry reference when name is absent.
     bool addRegistryMember(const Symbol& name, Object* target);
+    // addMember of <id>, then of <super>, on an object just made, that holds nothing yet.
+    void addIdAndSuper(Object* id, Object* super);
     // Replaces the member (counted); re-keys the registry entry when name is "<id>".
     bool setMember(const Symbol& name, Object* target);
     void removeMember(const Symbol& name);

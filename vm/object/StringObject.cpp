@@ -16,7 +16,6 @@ StringObject::StringObject(const Symbol& text, Registration registration) : text
 StringObject* makeLiteralObject(const Symbol& text, Object* prototype,
                                 StringObject::Registration registration) {
     StringObject* object = Heap::current().make<StringObject>(text, registration);
-    object->addMember(names::id, object);
-    object->addMember(names::super, prototype);
+    object->addIdAndSuper(object, prototype);
     return object;
 }

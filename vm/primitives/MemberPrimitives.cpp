@@ -13,8 +13,7 @@ void NewPrimitiveStringObject::execute(Thread& thread, const Symbol&, const Symb
     const Symbol& id = intern(newObjectId());
     StringObject* identifier = makeLiteralObject(id, call.string);
     Object* object = Heap::current().make<Object>(id);
-    object->addMember(names::id, identifier);
-    object->addMember(names::super, call.nil);
+    object->addIdAndSuper(identifier, call.nil);
     call.result->rebind(object);
 }
 
