@@ -38,18 +38,7 @@ ReferenceHandle resolveTarget(Thread& thread, const Symbol& name, Object* nilTar
     return handle;
 }
 
-Object* boundObject(const Thread& thread, const Symbol& name) {
-    return thread.lookupObject(name);
-}
-
-// Apart, so that requireBound's lookup needs no frame of its own.
-[[gnu::noinline, gnu::cold]] static Object* stopUnbound(const Symbol& name) {
+Object* stopUnbound(const Symbol& name) {
     noteStop(SilentStop::Unbound, name.text());
     return nullptr;
-}
-
-// boundObject with a silent stop: on the way of every statement.
-Object* requireBound(const Thread& thread, const Symbol& name) {
-    Object* found = thread.lookupObject(name);
-    return found ? found : stopUnbound(name);
 }

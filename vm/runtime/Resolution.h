@@ -8,9 +8,8 @@
 
 #include "vm/object/StringObject.h"
 #include "vm/runtime/Reference.h"
+#include "vm/runtime/Thread.h"
 #include "vm/symbols/Names.h"
-
-class Thread;
 
 enum class LiteralBinding { CurrentContext, GlobalContext, Nowhere };
 
@@ -46,7 +45,14 @@ StringObject* makeLiteral(Thread& thread, const Symbol& name, Object* stringProt
 ReferenceHandle resolveTarget(Thread& thread, const Symbol& name, Object* nilTarget);
 
 // The target of name's innermost binding, or null.
-Object* boundObject(const Thread& thread, const Symbol& name);
-// The same where a statement cannot go on without it: a null ends the statement, and a watcher of
-// the run is told.
-Object* requireBound(const Thread& thread, const Symbol& name);
+inline Object* boundObject(const Thread& thread, const Symbol& name) {
+    return thread.lookupObject(name);
+}
+// Tells a watcher of the run that name is bound nowhere; null.
+[[gnu::cold]] Object* stopUnbound(const Symbol& name);
+// boundObject where a statement cannot go on without it: a null ends the statement, and a watcher
+// of the run is told. Inline: every statement asks it, for "nil" at least.
+inline Object* requireBound(const Thread& thread, const Symbol& name) {
+    Object* found = thread.lookupObject(name);
+    return found ? found : stopUnbound(name);
+}
