@@ -15,6 +15,14 @@ template <class Word> Word load(const char* bytes) {
     return word;
 }
 
+// The n bytes at p (one to eight) in a word, read as two overlapping words (or three bytes),
+// never byte by byte: with n, the word tells the bytes.
+std::uint64_t shortWord(const char* p, std::size_t n) {
+    if (n >= 4) return load<std::uint32_t>(p) | std::uint64_t{load<std::uint32_t>(p + n - 4)} << 32;
+    return static_cast<unsigned char>(p[0]) | static_cast<unsigned char>(p[n / 2]) << 8 |
+           static_cast<unsigned char>(p[n - 1]) << 16;
+}
+
 // Most texts are short names and number literals: eight bytes at a time, multiplied by the 64-bit
 // golden ratio (an odd constant whose bits look random, the multiplier of Fibonacci hashing) and
 // folded, so every input bit reaches the high bits kept. The last few bytes are read as two
@@ -26,15 +34,7 @@ std::uint32_t hashOf(std::string_view text) {
     std::uint64_t h = n * k;
     for (; n >= 8; p += 8, n -= 8)
         h = (h ^ load<std::uint64_t>(p)) * k, h ^= h >> 29;
-    if (n != 0) {
-        std::uint64_t tail;
-        if (n >= 4)
-            tail = load<std::uint32_t>(p) | std::uint64_t{load<std::uint32_t>(p + n - 4)} << 32;
-        else
-            tail = static_cast<unsigned char>(p[0]) | static_cast<unsigned char>(p[n / 2]) << 8 |
-                   static_cast<unsigned char>(p[n - 1]) << 16;
-        h = (h ^ tail) * k, h ^= h >> 29;
-    }
+    if (n != 0) h = (h ^ shortWord(p, n)) * k, h ^= h >> 29;
     h *= k;
     return static_cast<std::uint32_t>(h >> 32);
 }
@@ -134,7 +134,20 @@ void SymbolTable::rehash() {
     slots_.swap(larger);
 }
 
+// A text and one a byte longer can read the same as a word ("ab", "abb"): the length tells them
+// apart.
 const Symbol& SymbolTable::intern(std::string_view text) {
+    const std::size_t n = text.size();
+    if (n == 0 || n > Symbol::headSize) return internSlowly(text);
+    const std::uint64_t word = shortWord(text.data(), n);
+    Recent& recent = recent_[((word ^ n) * 0x9E3779B97F4A7C15ull) >> (64 - recentBits)];
+    if (recent.symbol && recent.word == word && recent.symbol->size == n) return *recent.symbol;
+    const Symbol& symbol = internSlowly(text);
+    recent = {word, &symbol};
+    return symbol;
+}
+
+const Symbol& SymbolTable::internSlowly(std::string_view text) {
     const std::uint32_t hash = hashOf(text);
     const std::size_t slot = slotOf(text, hash);
     if (slots_[slot] == 0) return make(text, hash, slot, false);

@@ -3,6 +3,7 @@
 // binding by the symbol's number instead of hashing its text again at every lookup.
 #pragma once
 
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -147,6 +148,17 @@ class SymbolTable {
     void collect();
 
   private:
+    // A parser reads the same short names again and again ("a", "nil", "<F>"): the symbol last
+    // interned for each short text (pinned, so it stays) waits in a small direct-mapped table in front
+    // of the slots, found by the text's bytes in a word without a hash or a probe.
+    struct Recent {
+        std::uint64_t word;
+        const Symbol* symbol;
+    };
+    static constexpr unsigned recentBits = 10; // 16 KB
+    std::array<Recent, std::size_t{1} << recentBits> recent_{};
+    const Symbol& internSlowly(std::string_view text);
+
     // The slot that holds text, or the empty slot where it would go.
     std::size_t slotOf(std::string_view text, std::uint32_t hash) const;
     void rehash();
