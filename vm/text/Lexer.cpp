@@ -13,6 +13,7 @@ enum ByteClass : std::uint8_t {
     digitByte = 1,     // starts and continues a number
     letterByte = 2,    // starts an identifier, with '_'
     specialInName = 4, // a byte a bracketed name reacts to: line ends, depth, escapes
+    spaceByte = 8,     // skipped between tokens
 };
 
 constexpr std::array<std::uint8_t, 256> byteClasses = [] {
@@ -26,6 +27,8 @@ constexpr std::array<std::uint8_t, 256> byteClasses = [] {
     classes['_'] = letterByte;
     for (unsigned char c : {'\n', '<', '-', '>', '\\'})
         classes[c] = specialInName;
+    for (unsigned char c : {' ', '\t', '\n'})
+        classes[c] |= spaceByte;
     return classes;
 }();
 
@@ -58,7 +61,7 @@ void Lexer::moveTo(std::size_t at) {
 void Lexer::nextToken() {
     const std::string_view text = input_.text();
     std::size_t at = input_.position();
-    while (at < text.size() && (text[at] == ' ' || text[at] == '\t' || text[at] == '\n')) {
+    while (at < text.size() && is(static_cast<unsigned char>(text[at]), spaceByte)) {
         if (text[at] == '\n') countLine(line_);
         ++at;
     }
