@@ -30,35 +30,15 @@ std::uint32_t home(std::uint32_t name, std::size_t size) {
 
 } // namespace
 
-Context::Stack::~Stack() {
-    for (Record* block : blocks_)
-        SmallAllocator::release(block, perBlock * sizeof(Record));
-}
-
 void Context::Stack::push() {
     // Past half a billion contexts the memory would have run out long before.
     if (size_ > maxDepth) throw std::bad_alloc();
-    if (size_ == blocks_.size() * perBlock) {
-        auto* block = static_cast<Record*>(SmallAllocator::allocate(perBlock * sizeof(Record)));
-        try {
-            blocks_.push_back(block);
-        } catch (...) {
-            SmallAllocator::release(block, perBlock * sizeof(Record));
-            throw;
-        }
-    }
-    new (&(*this)[size_]) Record();
+    new (records_.placeFor(size_)) Record();
     ++size_;
 }
 
-// A block goes once the stack is a whole block below it: a call and its return at a block's edge do
-// not take and give back a block each time.
 void Context::Stack::pop() {
-    --size_;
-    if (blocks_.size() > size_ / perBlock + 2) {
-        SmallAllocator::release(blocks_.back(), perBlock * sizeof(Record));
-        blocks_.pop_back();
-    }
+    records_.shrunkTo(--size_);
 }
 
 std::size_t Context::bytesFor(std::uint32_t capacity, bool table) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "vm/memory/BlockStack.h"
 #include "vm/memory/SmallAllocator.h"
 #include "vm/runtime/NameIndex.h"
 
@@ -90,19 +91,16 @@ class Context {
         Binding word_{nullptr, 0, 0};
     };
 
-    // The thread's stack of records, in blocks that never move: a deep recursion's stack grows
-    // without copying itself, a record is no allocation of its own, and the one at a depth is
-    // found with a shift and a mask (a binding that goes reads back the one it hid, below it).
+    // The thread's stack of records (a BlockStack): a record is no allocation of its own, and the
+    // one at a depth is found with a shift and a mask (a binding that goes reads back the one it
+    // hid, below it).
     class Stack {
       public:
         Stack() = default;
-        ~Stack();
         Stack(const Stack&) = delete;
         Stack& operator=(const Stack&) = delete;
 
-        Record& operator[](std::size_t depth) const {
-            return blocks_[depth >> shift][depth & (perBlock - 1)];
-        }
+        Record& operator[](std::size_t depth) const { return *records_.at(depth); }
         Record& back() const { return (*this)[size_ - 1]; }
         std::size_t size() const { return size_; }
         // A new record on top.
@@ -111,9 +109,7 @@ class Context {
         void pop();
 
       private:
-        static constexpr std::size_t shift = 5;
-        static constexpr std::size_t perBlock = std::size_t{1} << shift;
-        std::vector<Record*, SmallBlocks<Record*>> blocks_;
+        BlockStack<Record, 5> records_; // 512 bytes a block
         std::size_t size_ = 0;
     };
 

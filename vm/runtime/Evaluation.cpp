@@ -12,25 +12,10 @@
 
 static_assert(sizeof(Evaluation) <= 16, "a loop keeps an evaluation per iteration");
 
-// A block of children, and the parent of its first one (the last one of the block before, or the
-// root), which a child at slot 0 reads through its own address.
-struct RootEvaluation::Block {
-    const Evaluation* parentOfFirst;
-    alignas(Evaluation) unsigned char entries[perBlock * sizeof(Evaluation)];
-
-    Evaluation* entry(std::size_t slot) {
-        return reinterpret_cast<Evaluation*>(entries + slot * sizeof(Evaluation));
-    }
-    static const Block& of(const Evaluation* first) {
-        return *reinterpret_cast<const Block*>(reinterpret_cast<const unsigned char*>(first) -
-                                               offsetof(Block, entries));
-    }
-};
-
 const Evaluation* Evaluation::parent() const {
     if (root_) return nullptr;
     if (slot_ != 0) return this - 1;
-    return RootEvaluation::Block::of(this).parentOfFirst;
+    return RootEvaluation::Chain::Block::of(this).header.parentOfFirst;
 }
 
 RootEvaluation::RootEvaluation(CodeRef code, Thread* thread)
@@ -42,26 +27,16 @@ RootEvaluation::RootEvaluation(CharStream text, Thread* thread)
 RootEvaluation::~RootEvaluation() {
     while (children_ != 0)
         retire();
-    for (Block* block : blocks_)
-        SmallAllocator::release(block, sizeof(Block));
 }
 
-Evaluation* RootEvaluation::at(std::size_t index) const {
-    return blocks_[index / perBlock]->entry(index % perBlock);
-}
-
-// A block goes once the chain is a whole block below it: a call and its return at a block's edge do
-// not take and give back a block each time.
 void RootEvaluation::retire() {
     Evaluation* child = innermost_;
     const bool firstOfBlock = child->slot_ == 0;
-    innermost_ = firstOfBlock ? const_cast<Evaluation*>(Block::of(child).parentOfFirst) : child - 1;
+    innermost_ =
+        firstOfBlock ? const_cast<Evaluation*>(Chain::Block::of(child).header.parentOfFirst) : child - 1;
     child->~Evaluation();
     --children_;
-    if (firstOfBlock && blocks_.size() > children_ / perBlock + 2) [[unlikely]] {
-        SmallAllocator::release(blocks_.back(), sizeof(Block));
-        blocks_.pop_back();
-    }
+    if (firstOfBlock) chain_.shrunkTo(children_);
 }
 
 // Invariants: only the innermost evaluation of a chain can be finished, since an evaluation
@@ -103,18 +78,13 @@ void Evaluation::finish(Thread* thread) {
 }
 
 Evaluation* RootEvaluation::startChild(CodeRef code) {
-    static_assert(sizeof(Block) <= SmallAllocator::largest, "a block of children is a small block");
-    const std::size_t slot = children_ % perBlock;
-    Block* block;
+    const std::size_t slot = children_ % Chain::perBlock;
+    Chain::Block* block;
     if (slot == 0) [[unlikely]] {
-        if (children_ == blocks_.size() * perBlock) {
-            makeRoomForOne(blocks_);
-            blocks_.push_back(static_cast<Block*>(SmallAllocator::allocate(sizeof(Block))));
-        }
-        block = blocks_[children_ / perBlock];
-        block->parentOfFirst = innermost_;
+        block = &chain_.blockFor(children_);
+        block->header.parentOfFirst = innermost_;
     } else {
-        block = blocks_[children_ / perBlock];
+        block = &chain_.blockOf(children_);
     }
     auto* child =
         new (block->entry(slot)) Evaluation(std::move(code), false, static_cast<std::uint16_t>(slot));

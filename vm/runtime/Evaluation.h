@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/Assert.h"
+#include "vm/memory/BlockStack.h"
 #include "vm/memory/SmallAllocator.h"
 #include "vm/runtime/Code.h"
 
@@ -75,16 +76,19 @@ class RootEvaluation : public Evaluation, public SmallObject {
 
   private:
     friend class Evaluation;
-    // The children in blocks that never move: a child is found from its parent (the one before it)
-    // and its parent from it, and a deep chain grows without copying itself.
-    struct Block;
-    static constexpr std::size_t perBlock = 32; // a block is a small block from the pool
-    Evaluation* at(std::size_t index) const;
+    // The children in a BlockStack: a child is found from its parent (the one before it) and its
+    // parent from it. Each block knows the parent of its first child (the last one of the block
+    // before, or the root), which a child at slot 0 reads through its own address.
+    struct ChainHeader {
+        const Evaluation* parentOfFirst;
+    };
+    using Chain = BlockStack<Evaluation, 5, ChainHeader>; // 520 bytes a block
+    Evaluation* at(std::size_t index) const { return chain_.at(index); }
     // Drops the innermost child, whose context is gone.
     void retire();
 
     Thread* thread_;
     Evaluation* innermost_; // this when it has no child
     std::size_t children_ = 0;
-    std::vector<Block*, SmallBlocks<Block*>> blocks_;
+    Chain chain_;
 };
