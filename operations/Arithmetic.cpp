@@ -74,21 +74,22 @@ std::string integerArithmetic(ArithmeticOperator op, std::string_view left, std:
 
 } // namespace
 
-std::string arithmetic(ArithmeticOperator op, std::string_view left, std::string_view right) {
+std::string_view arithmetic(std::string& scratch, ArithmeticOperator op, std::string_view left,
+                            std::string_view right) {
     std::int32_t a, b;
     if (shortIntegerValue(left, a) && shortIntegerValue(right, b)) {
         if (dividesByZero(op, b)) return nilResult;
-        return integerNumberText(wrapToInt32(applyToIntegers(op, a, b)));
+        return integerNumberText(scratch, wrapToInt32(applyToIntegers(op, a, b)));
     }
     NumberForm leftForm = numberForm(left);
     NumberForm rightForm = numberForm(right);
     if (leftForm != NumberForm::NotNumeric && rightForm != NumberForm::NotNumeric) {
         if (leftForm == NumberForm::Integer && rightForm == NumberForm::Integer)
-            return integerArithmetic(op, left, right);
+            return scratch = integerArithmetic(op, left, right);
         if (op == ArithmeticOperator::Remainder) return nilResult;
-        return doubleNumberText(applyToDoubles(op, floatValue(left), floatValue(right)));
+        return scratch = doubleNumberText(applyToDoubles(op, floatValue(left), floatValue(right)));
     }
-    if (op == ArithmeticOperator::Add && isStringLiteral(right)) return joinedLiteral(left, right);
+    if (op == ArithmeticOperator::Add && isStringLiteral(right)) return joinedLiteral(scratch, left, right);
     return nilResult;
 }
 

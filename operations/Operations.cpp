@@ -15,7 +15,8 @@ using namespace operations;
 
 namespace {
 
-using Operation = std::string (*)(std::string_view left, std::string_view right);
+// The answer: a constant, or written in scratch.
+using Operation = std::string_view (*)(std::string& scratch, std::string_view left, std::string_view right);
 
 // Every name of the set has eight bytes or fewer: a name is matched as its length and its bytes in
 // one word, so finding an operation compares words, not texts.
@@ -61,25 +62,45 @@ constexpr std::string_view stringInterface = "String";
 // Every operation of the set, once. Names are matched whole and case-sensitively.
 constexpr OperationEntry operationTable[] = {
     {Name(stringInterface), Name("<==>"),
-     [](std::string_view l, std::string_view r) { return compare(Comparison::Equal, l, r); }},
+     [](std::string&, std::string_view l, std::string_view r) { return compare(Comparison::Equal, l, r); }},
     {Name(stringInterface), Name("<<>"),
-     [](std::string_view l, std::string_view r) { return compare(Comparison::Less, l, r); }},
+     [](std::string&, std::string_view l, std::string_view r) { return compare(Comparison::Less, l, r); }},
     {Name(stringInterface), Name("<+>"),
-     [](std::string_view l, std::string_view r) { return arithmetic(ArithmeticOperator::Add, l, r); }},
+     [](std::string& s, std::string_view l, std::string_view r) {
+         return arithmetic(s, ArithmeticOperator::Add, l, r);
+     }},
     {Name(stringInterface), Name("<->"),
-     [](std::string_view l, std::string_view r) { return arithmetic(ArithmeticOperator::Subtract, l, r); }},
+     [](std::string& s, std::string_view l, std::string_view r) {
+         return arithmetic(s, ArithmeticOperator::Subtract, l, r);
+     }},
     {Name(stringInterface), Name("<*>"),
-     [](std::string_view l, std::string_view r) { return arithmetic(ArithmeticOperator::Multiply, l, r); }},
+     [](std::string& s, std::string_view l, std::string_view r) {
+         return arithmetic(s, ArithmeticOperator::Multiply, l, r);
+     }},
     {Name(stringInterface), Name("</>"),
-     [](std::string_view l, std::string_view r) { return arithmetic(ArithmeticOperator::Divide, l, r); }},
+     [](std::string& s, std::string_view l, std::string_view r) {
+         return arithmetic(s, ArithmeticOperator::Divide, l, r);
+     }},
     {Name(stringInterface), Name("<%>"),
-     [](std::string_view l, std::string_view r) { return arithmetic(ArithmeticOperator::Remainder, l, r); }},
+     [](std::string& s, std::string_view l, std::string_view r) {
+         return arithmetic(s, ArithmeticOperator::Remainder, l, r);
+     }},
     {Name(stringInterface), Name("<append>"),
-     [](std::string_view l, std::string_view r) { return append(l, r); }},
-    {Name(stringInterface), Name("<length>"), [](std::string_view l, std::string_view) { return length(l); }},
-    {Name("<Math>"), Name("<random>"), [](std::string_view, std::string_view r) { return randomNumber(r); }},
-    {Name("<Math>"), Name("<round>"), [](std::string_view, std::string_view r) { return roundNumber(r); }},
-    {Name("<Math>"), Name("<trunc>"), [](std::string_view, std::string_view r) { return truncateNumber(r); }},
+     [](std::string& s, std::string_view l, std::string_view r) { return append(s, l, r); }},
+    {Name(stringInterface), Name("<length>"),
+     [](std::string& s, std::string_view l, std::string_view) -> std::string_view { return s = length(l); }},
+    {Name("<Math>"), Name("<random>"),
+     [](std::string& s, std::string_view, std::string_view r) -> std::string_view {
+         return s = randomNumber(r);
+     }},
+    {Name("<Math>"), Name("<round>"),
+     [](std::string& s, std::string_view, std::string_view r) -> std::string_view {
+         return s = roundNumber(r);
+     }},
+    {Name("<Math>"), Name("<trunc>"),
+     [](std::string& s, std::string_view, std::string_view r) -> std::string_view {
+         return s = truncateNumber(r);
+     }},
 };
 
 // OrvexVM's copy of the set knows only the "String" interface.
@@ -102,10 +123,17 @@ const OperationEntry* findOperation(std::string_view interfaceName, std::string_
 
 } // namespace
 
+std::string_view applyOperation(std::string& scratch, std::string_view interfaceName,
+                                std::string_view operationName, std::string_view left, std::string_view right,
+                                Interfaces interfaces) {
+    const OperationEntry* entry = findOperation(interfaceName, operationName, interfaces);
+    return entry ? entry->apply(scratch, left, right) : nilResult;
+}
+
 std::string applyOperation(std::string_view interfaceName, std::string_view operationName,
                            std::string_view left, std::string_view right, Interfaces interfaces) {
-    const OperationEntry* entry = findOperation(interfaceName, operationName, interfaces);
-    return entry ? entry->apply(left, right) : nilResult;
+    std::string scratch;
+    return std::string(applyOperation(scratch, interfaceName, operationName, left, right, interfaces));
 }
 
 [[gnu::cold]] bool knowsOperation(std::string_view interfaceName, std::string_view operationName,

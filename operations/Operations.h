@@ -16,6 +16,12 @@ void setOperationClock(SecondsClock clock); // null restores the system clock
 std::string applyOperation(std::string_view interfaceName, std::string_view operationName,
                            std::string_view left, std::string_view right,
                            Interfaces interfaces = Interfaces::All);
+// The same, as a constant or written in scratch, in its memory when that is enough: a caller that
+// keeps one scratch for every call (<invoke>) builds a long text piece by piece without a block of
+// the heap at every piece. The operands do not lie in scratch; the answer lasts until its next use.
+std::string_view applyOperation(std::string& scratch, std::string_view interfaceName,
+                                std::string_view operationName, std::string_view left, std::string_view right,
+                                Interfaces interfaces = Interfaces::All);
 // Whether applyOperation has that operation, or answers "nil" for not knowing it.
 bool knowsOperation(std::string_view interfaceName, std::string_view operationName,
                     Interfaces interfaces = Interfaces::All);

@@ -36,16 +36,22 @@ bool isWholeInt32(double value) {
 
 } // namespace
 
-std::string truthText(bool value) {
+std::string_view truthText(bool value) {
     return value ? "true" : "false";
 }
 
-std::string integerNumberText(std::int64_t value) {
+std::string_view integerNumberText(std::string& scratch, std::int64_t value) {
     char buffer[24];
     buffer[0] = '<';
     char* end = std::to_chars(buffer + 1, buffer + sizeof buffer - 1, value).ptr;
     *end++ = '>';
-    return std::string(buffer, end);
+    return scratch.assign(buffer, end);
+}
+
+std::string integerNumberText(std::int64_t value) {
+    std::string text;
+    integerNumberText(text, value);
+    return text;
 }
 
 std::string doubleNumberText(double value) {
@@ -56,11 +62,14 @@ std::string doubleNumberText(double value) {
     return text + ">";
 }
 
-std::string joinedLiteral(std::string_view left, std::string_view right) {
-    std::string result = "<";
-    result += innerText(left);
-    result += innerText(right);
-    return result + ">";
+std::string_view joinedLiteral(std::string& scratch, std::string_view left, std::string_view right) {
+    const std::string_view first = innerText(left), second = innerText(right);
+    scratch.clear();
+    scratch.reserve(first.size() + second.size() + 2);
+    scratch += '<';
+    scratch += first;
+    scratch += second;
+    return scratch += '>';
 }
 
 } // namespace operations

@@ -11,13 +11,13 @@ namespace operations {
 
 namespace {
 
-template <class Number> std::string compareValues(Comparison comparison, Number a, Number b) {
+template <class Number> std::string_view compareValues(Comparison comparison, Number a, Number b) {
     return truthText(comparison == Comparison::Equal ? a == b : a < b);
 }
 
 } // namespace
 
-std::string compare(Comparison comparison, std::string_view left, std::string_view right) {
+std::string_view compare(Comparison comparison, std::string_view left, std::string_view right) {
     std::int32_t a, b;
     if (shortIntegerValue(left, a) && shortIntegerValue(right, b)) return compareValues(comparison, a, b);
     NumberForm leftForm = numberForm(left);
@@ -35,9 +35,9 @@ std::string compare(Comparison comparison, std::string_view left, std::string_vi
     return truthText(comparison == Comparison::Equal ? left == right : left < right);
 }
 
-std::string append(std::string_view left, std::string_view right) {
+std::string_view append(std::string& scratch, std::string_view left, std::string_view right) {
     if (!isStringLiteral(left) || !isStringLiteral(right)) return nilResult;
-    return joinedLiteral(left, right);
+    return joinedLiteral(scratch, left, right);
 }
 
 std::string length(std::string_view text) {

@@ -36,7 +36,8 @@ void InvokePrimitiveStringObject::execute(Thread& thread, const Symbol&, const S
         if (!text) return;
         texts[i] = text->text();
     }
-    std::string answer = applyOperation(texts[0], texts[1], texts[2], texts[3], Interfaces::StringOnly);
+    const std::string_view answer =
+        applyOperation(thread.answerBuffer(), texts[0], texts[1], texts[2], texts[3], Interfaces::StringOnly);
     if (runObserver() && !knowsOperation(texts[0], texts[1], Interfaces::StringOnly))
         noteStop(SilentStop::UnknownOperation, texts[0], texts[1]);
 

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "vm/runtime/Context.h"
@@ -57,6 +58,10 @@ class Thread {
         return Context(*self(), contexts_[at], at);
     }
 
+    // Where <invoke> writes its answer: the same memory from one call to the next, so a text built
+    // piece by piece takes no block of the heap at every piece.
+    std::string& answerBuffer() { return answer_; }
+
     bool waiting() const { return waiting_; }
     void setWaiting(bool waiting) { waiting_ = waiting; }
     ThreadPool* pool() const { return pool_; }
@@ -77,4 +82,5 @@ class Thread {
     Context::Stack contexts_;
     bool waiting_ = false;
     ThreadPool* pool_;
+    std::string answer_;
 };
