@@ -30,13 +30,7 @@ void PrimitiveStringObject::noteParameterCount(std::size_t expected, std::size_t
     noteStop(SilentStop::ParameterCount, text(), {}, static_cast<int>(expected), static_cast<int>(got));
 }
 
-const Symbol* identifierText(Object* object, IdLookup lookup, const Symbol* name) {
-    // Most objects hold their own <id>: the walk up the <super> chain is for the others.
-    Member* id = object->getId();
-    if (!id && lookup == IdLookup::Inherited) id = object->lookupMember(names::id);
-    StringObject* text = id ? id->target()->asStringObject() : nullptr;
-    if (text) [[likely]]
-        return &text->symbol();
+const Symbol* noIdentifier(const Symbol* name) {
     if (name) noteStop(SilentStop::NoIdentifier, name->text());
     return nullptr;
 }

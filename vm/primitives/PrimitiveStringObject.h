@@ -76,7 +76,18 @@ static_assert(sizeof(PrimitiveStringObject) == primitiveObjectSize, "Object::fre
 enum class IdLookup { Own, Inherited };
 // A primitive that cannot go on without it names the object as the program did: a watcher of the
 // run is told when there is none.
-const Symbol* identifierText(Object* object, IdLookup lookup = IdLookup::Own, const Symbol* name = nullptr);
+// Inline: every parameter of <invoke> asks it. Most objects hold their own <id>: the walk up the
+// <super> chain is for the others.
+[[gnu::cold]] const Symbol* noIdentifier(const Symbol* name);
+inline const Symbol* identifierText(Object* object, IdLookup lookup = IdLookup::Own,
+                                    const Symbol* name = nullptr) {
+    Member* id = object->getId();
+    if (!id && lookup == IdLookup::Inherited) id = object->lookupMember(names::id);
+    StringObject* text = id ? id->target()->asStringObject() : nullptr;
+    if (text) [[likely]]
+        return &text->symbol();
+    return noIdentifier(name);
+}
 
 // A primitive that is still alive, or null.
 inline PrimitiveStringObject* asPrimitive(Object* object) {

@@ -21,8 +21,7 @@ StringObject* makeLiteral(Thread& thread, const Symbol& name, Object* stringProt
     return literal;
 }
 
-Object* resolveName(Thread& thread, const Symbol& name, Object* stringPrototype, LiteralPolicy policy) {
-    if (Object* found = thread.lookupObject(name)) return found;
+Object* resolveUnbound(Thread& thread, const Symbol& name, Object* stringPrototype, LiteralPolicy policy) {
     if (!isStringLiteral(name)) {
         noteStop(SilentStop::Unbound, name.text());
         return nullptr;

@@ -35,7 +35,13 @@ inline constexpr LiteralPolicy invokeAnswer{LiteralBinding::CurrentContext, fals
 
 // What name denotes: its innermost binding's target or, for a string literal, a string made as
 // policy says, whose <super> is stringPrototype. Null when name is neither.
-Object* resolveName(Thread& thread, const Symbol& name, Object* stringPrototype, LiteralPolicy policy);
+// Inline: a bound name is the common case, and every parameter of a primitive is resolved.
+Object* resolveUnbound(Thread& thread, const Symbol& name, Object* stringPrototype, LiteralPolicy policy);
+inline Object* resolveName(Thread& thread, const Symbol& name, Object* stringPrototype,
+                           LiteralPolicy policy) {
+    if (Object* found = thread.lookupObject(name)) return found;
+    return resolveUnbound(thread, name, stringPrototype, policy);
+}
 // The making half alone, for a literal known to be bound nowhere.
 StringObject* makeLiteral(Thread& thread, const Symbol& name, Object* stringPrototype, LiteralPolicy policy);
 
