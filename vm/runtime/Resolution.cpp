@@ -29,8 +29,7 @@ Object* resolveUnbound(Thread& thread, const Symbol& name, Object* stringPrototy
     return makeLiteral(thread, name, stringPrototype, policy);
 }
 
-ReferenceHandle resolveTarget(Thread& thread, const Symbol& name, Object* nilTarget) {
-    if (Reference* found = thread.lookup(name)) return ReferenceHandle(found);
+ReferenceHandle bindTarget(Thread& thread, const Symbol& name, Object* nilTarget) {
     auto* made = new Reference(nilTarget);
     ReferenceHandle handle(made);
     thread.currentContext().addSharedReference(name, made);

@@ -48,7 +48,12 @@ StringObject* makeLiteral(Thread& thread, const Symbol& name, Object* stringProt
 // The reference a result goes to: the innermost binding of name, or else a new binding of name to
 // nil in the current context. A binding refused there leaves a reference that lives as long as
 // the handle, its count kept.
-ReferenceHandle resolveTarget(Thread& thread, const Symbol& name, Object* nilTarget);
+// Inline, its unbound case (bindTarget) apart: most results go to a name bound already.
+ReferenceHandle bindTarget(Thread& thread, const Symbol& name, Object* nilTarget);
+inline ReferenceHandle resolveTarget(Thread& thread, const Symbol& name, Object* nilTarget) {
+    if (Reference* found = thread.lookup(name)) return ReferenceHandle(found);
+    return bindTarget(thread, name, nilTarget);
+}
 
 // The target of name's innermost binding, or null.
 inline Object* boundObject(const Thread& thread, const Symbol& name) {
