@@ -55,7 +55,7 @@ Runtime::Runtime() {
     SymbolTable::exchangeCurrent(symbols_);
     heap_ = makePart<Heap>();
     Heap::exchangeCurrent(heap_);
-    pool_ = makePart<ThreadPool>(&output_);
+    pool_ = makePart<ThreadPool>(&output_, &answers_);
     heap_->setSystem(heap_->make<Object>());
     buildWorld(pool_->globalContext());
 }

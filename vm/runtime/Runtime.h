@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "vm/memory/SmallAllocator.h"
@@ -89,6 +90,9 @@ class Runtime {
 
     SmallAllocator memory_; // first made and last gone: every part below lives in it
     OrvexOutput output_;
+    // Where <invoke> writes its answers, kept from call to call (Thread::answerBuffer). A member,
+    // since nothing in the runtime's memory is destroyed one by one.
+    std::string answers_;
     SymbolTable* symbols_ = nullptr;
     Heap* heap_ = nullptr;
     ThreadPool* pool_ = nullptr;

@@ -1,6 +1,8 @@
 // The interpreter thread.
 #include "vm/runtime/Thread.h"
 
+#include "vm/runtime/ThreadPool.h"
+
 Thread::Thread(ThreadPool* pool) : pool_(pool) {
     contexts_.push();
 }
@@ -8,6 +10,10 @@ Thread::Thread(ThreadPool* pool) : pool_(pool) {
 Thread::~Thread() {
     while (contexts_.size() != 0)
         dropTop();
+}
+
+std::string& Thread::answerBuffer() const {
+    return pool_->answerBuffer();
 }
 
 void Thread::pushNewContext() {

@@ -59,8 +59,8 @@ class Thread {
     }
 
     // Where <invoke> writes its answer: the same memory from one call to the next, so a text built
-    // piece by piece takes no block of the heap at every piece.
-    std::string& answerBuffer() { return answer_; }
+    // piece by piece takes no block of the heap at every piece. The runtime's.
+    std::string& answerBuffer() const;
 
     bool waiting() const { return waiting_; }
     void setWaiting(bool waiting) { waiting_ = waiting; }
@@ -82,5 +82,4 @@ class Thread {
     Context::Stack contexts_;
     bool waiting_ = false;
     ThreadPool* pool_;
-    std::string answer_;
 };

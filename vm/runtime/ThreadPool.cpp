@@ -7,7 +7,8 @@
 #include "vm/runtime/Evaluation.h"
 #include "vm/runtime/RunObserver.h"
 
-ThreadPool::ThreadPool(OrvexOutput* output) : output_(output), thread_(this) {}
+ThreadPool::ThreadPool(OrvexOutput* output, std::string* answers)
+    : output_(output), answers_(answers), thread_(this) {}
 
 ThreadPool::~ThreadPool() {
     delete main_;

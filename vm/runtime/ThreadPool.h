@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "vm/memory/SmallAllocator.h"
@@ -19,7 +20,8 @@ class OrvexOutput;
 
 class ThreadPool {
   public:
-    explicit ThreadPool(OrvexOutput* output);
+    // output and answers are the runtime's own, outside its memory.
+    ThreadPool(OrvexOutput* output, std::string* answers);
     // Frees what is left: the main evaluation and the pooled ones. A runtime does not call it: its
     // memory goes all at once.
     ~ThreadPool();
@@ -77,6 +79,7 @@ class ThreadPool {
     }
     // The bottom context of the one interpreter thread.
     Context globalContext() const;
+    std::string& answerBuffer() const { return *answers_; }
     OrvexOutput* output() const { return output_; }
     Thread* thread() const { return &thread_; }
     RootEvaluation* mainEvaluation() const { return main_; }
@@ -96,6 +99,7 @@ class ThreadPool {
     Evaluation* currentEvaluation_ = nullptr;
     RootEvaluation* currentRoot_ = nullptr;
     OrvexOutput* output_;
+    std::string* answers_;
     mutable Thread thread_;
 
     // The pass under way: the next evaluation to visit, where the next one kept goes, and whether
