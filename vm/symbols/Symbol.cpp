@@ -227,7 +227,7 @@ void SymbolTable::collect() {
 // text given back, its number kept for the next symbol.
 void SymbolTable::free(const Symbol& symbol) {
     const std::size_t mask = slots_.size() - 1;
-    std::size_t gap = slotOf(symbol.text(), hashOf(symbol.text()));
+    std::size_t gap = slotOf(symbol.text(), hashIn(symbol));
     for (std::size_t at = (gap + 1) & mask; slots_[at] != 0; at = (at + 1) & mask) {
         const std::size_t wanted = hashIn(symbolIn(slots_[at])) & mask;
         if ((at > gap && (wanted <= gap || wanted > at)) || (at < gap && wanted <= gap && wanted > at)) {
