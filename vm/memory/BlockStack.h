@@ -9,7 +9,6 @@
 #pragma once
 
 #include <cstddef>
-#include <new>
 #include <vector>
 
 #include "vm/memory/SmallAllocator.h"
@@ -51,7 +50,7 @@ template <class T, std::size_t shift, class Header = NoBlockHeader> class BlockS
             makeRoomForOne(blocks_);
             blocks_.push_back(static_cast<Block*>(SmallAllocator::allocate(sizeof(Block))));
         }
-        return *blocks_[index >> shift];
+        return blockOf(index);
     }
     // The place for the element at index, made when needed (as blockFor).
     T* placeFor(std::size_t index) { return blockFor(index).entry(index & (perBlock - 1)); }

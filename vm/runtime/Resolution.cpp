@@ -22,10 +22,7 @@ StringObject* makeLiteral(Thread& thread, const Symbol& name, Object* stringProt
 }
 
 Object* resolveUnbound(Thread& thread, const Symbol& name, Object* stringPrototype, LiteralPolicy policy) {
-    if (!isStringLiteral(name)) {
-        noteStop(SilentStop::Unbound, name.text());
-        return nullptr;
-    }
+    if (!isStringLiteral(name)) return stopUnbound(name);
     return makeLiteral(thread, name, stringPrototype, policy);
 }
 
