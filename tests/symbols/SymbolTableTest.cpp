@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "vm/runtime/Runtime.h"
+#include "vm/symbols/Names.h"
 #include "vm/symbols/Symbol.h"
 
 namespace {
@@ -73,6 +74,43 @@ TEST(SymbolTableTest, FreesComputedTextsNothingHolds) {
     EXPECT_EQ(table.find("<held>"), nullptr);
     EXPECT_EQ(table.find("<pinned>"), &pinned);
     EXPECT_EQ(table.size(), before + 1);
+}
+
+// Number texts are found by their value once the table counts up to them: ones made before (one let
+// go of after), computed ones let go of on either side, and texts that only look like numbers.
+TEST(SymbolTableTest, FindsNumbersWhereverTheyWereMade) {
+    Runtime runtime;
+    Runtime::Use use(runtime);
+    SymbolTable& table = SymbolTable::current();
+    std::vector<std::string> texts = {"<100000>", "<3000000>", "<007>", "<-1>", "<1.0>", "<12a>", "<>"};
+    const Symbol& early = table.internComputed("<99999>");
+    table.hold(early);
+    for (int i = 0; i < 70000; ++i)
+        texts.push_back("<" + std::to_string(i) + ">");
+    std::vector<const Symbol*> symbols;
+    for (const std::string& text : texts)
+        symbols.push_back(&table.intern(text));
+    EXPECT_EQ(std::set<const Symbol*>(symbols.begin(), symbols.end()).size(), texts.size());
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        ASSERT_EQ(table.find(texts[i]), symbols[i]) << texts[i];
+        EXPECT_EQ(symbols[i]->text(), texts[i]);
+    }
+    EXPECT_EQ(&table.intern("<0>"), &numberLiteral(0));
+    EXPECT_EQ(table.find("<99999>"), &early);
+    const std::size_t before = table.size() - 1;
+    table.unhold(early);
+    table.collect();
+    EXPECT_EQ(table.find("<99999>"), nullptr);
+    for (const char* text : {"<99999>", "<70000>", "<5000000>"}) {
+        const Symbol& computed = table.internComputed(text);
+        table.hold(computed);
+        EXPECT_EQ(table.find(text), &computed);
+        table.unhold(computed);
+        table.collect();
+        EXPECT_EQ(table.find(text), nullptr) << text;
+        EXPECT_EQ(table.size(), before);
+    }
+    EXPECT_EQ(table.find("<69999>"), symbols.back());
 }
 
 } // namespace

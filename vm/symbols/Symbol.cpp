@@ -1,6 +1,7 @@
 // The symbol table.
 #include "vm/symbols/Symbol.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -39,17 +40,43 @@ std::uint32_t hashOf(std::string_view text) {
     return static_cast<std::uint32_t>(h >> 32);
 }
 
+// The value of a number text as the operations write it ("<0>", "<17>": no sign, no leading zero),
+// or -1.
+std::int64_t numberValue(std::string_view text) {
+    const std::size_t n = text.size();
+    if (n < 3 || n > 12 || text[0] != '<' || text[n - 1] != '>' || (text[1] == '0' && n > 3)) return -1;
+    std::int64_t value = 0;
+    for (std::size_t i = 1; i + 1 < n; ++i) {
+        const auto digit = static_cast<unsigned>(static_cast<unsigned char>(text[i]) - '0');
+        if (digit > 9) return -1;
+        value = value * 10 + digit;
+    }
+    return value;
+}
+
+constexpr std::size_t firstNumbers = 1024; // the array from the start: 4 KB
+
 } // namespace
 
 static_assert(sizeof(Symbol) <= 24, "a loop makes a symbol at every turn");
 
-SymbolTable::SymbolTable() : slots_(1024, Slot{0}), wellKnownCode_(wellKnownCount, nullptr) {
+SymbolTable::SymbolTable()
+    : slots_(1024, Slot{0}), byValue_(firstNumbers, Slot{0}), wellKnownCode_(wellKnownCount, nullptr) {
     static_assert(wellKnownCount % blockSize == 0, "the well-known symbols fill whole blocks");
     for (std::uint32_t block = 0; block < wellKnownCount; block += blockSize)
         blocks_.push_back(&wellKnownSymbols[block]);
     for (const Symbol& symbol : wellKnownSymbols) {
-        const std::uint32_t hash = hashOf(symbol.text());
-        slots_[slotOf(symbol.text(), hash)] = slotFor(hash, symbol.id);
+        const std::int64_t value = numberValue(symbol.text());
+        std::uint32_t hash = 0;
+        Slot* cell = cellOf(symbol.text(), value, hash);
+        if (isSlot(cell)) {
+            *cell = slotFor(hash, symbol.id);
+            ++hashed_;
+            countSlotNumber(value, true);
+        } else {
+            *cell = symbol.id + 1;
+        }
+        numberTexts_ += value >= 0;
     }
     count_ = wellKnownCount;
 }
@@ -117,21 +144,68 @@ std::uint32_t SymbolTable::hashIn(const Symbol& symbol) {
     return load<std::uint32_t>(symbol.bytes - hashBytes);
 }
 
+const SymbolTable::Slot* SymbolTable::cellOf(std::string_view text, std::int64_t value,
+                                             std::uint32_t& hash) const {
+    if (inArray(value)) return &byValue_[value];
+    hash = hashOf(text);
+    return &slots_[slotOf(text, hash)];
+}
+
 // The symbols are visited in the order they lie in memory, not the slots': each is read once, in
-// sequence, instead of at random.
+// sequence, instead of at random. Their new slots are at random in a table that outgrew the caches
+// long ago (millions of texts): a batch's slots are all asked for before the first is written, so
+// their misses overlap instead of following one another.
 void SymbolTable::rehash() {
     decltype(slots_) larger(slots_.size() * 2, Slot{0});
     const std::size_t mask = larger.size() - 1;
-    for (std::uint32_t id = 0; id < count_; ++id) {
-        const Symbol& symbol = byId(id);
-        if (symbol.empty() && id >= wellKnownCount) continue; // freed: only "" is empty, and it is well known
-        const std::uint32_t hash = hashIn(symbol);
-        std::size_t slot = hash & mask;
-        while (larger[slot] != 0)
-            slot = (slot + 1) & mask;
-        larger[slot] = slotFor(hash, id);
+    constexpr std::uint32_t batch = 32;
+    std::uint32_t hashes[batch], ids[batch];
+    for (std::uint32_t first = 0; first < count_; first += batch) {
+        std::uint32_t n = 0;
+        for (std::uint32_t id = first; id < count_ && id < first + batch; ++id) {
+            const Symbol& symbol = byId(id);
+            if (symbol.empty() && id >= wellKnownCount)
+                continue; // freed: only "" is empty, and it is well known
+            if (inArray(numberValue(symbol.text()))) continue;
+            hashes[n] = hashIn(symbol);
+            ids[n] = id;
+            __builtin_prefetch(&larger[hashes[n] & mask], 1);
+            ++n;
+        }
+        for (std::uint32_t i = 0; i < n; ++i) {
+            std::size_t slot = hashes[i] & mask;
+            while (larger[slot] != 0)
+                slot = (slot + 1) & mask;
+            larger[slot] = slotFor(hashes[i], ids[i]);
+        }
     }
     slots_.swap(larger);
+}
+
+// Twice the size; the numbers it now holds that were made before leave the slots for it.
+void SymbolTable::growNumbers() {
+    decltype(byValue_) larger(byValue_.size() * 2, Slot{0});
+    std::copy(byValue_.begin(), byValue_.end(), larger.begin());
+    byValue_.swap(larger);
+    std::uint32_t& moving = slotNumbersOfWidth_[std::bit_width(larger.size())];
+    for (std::uint32_t id = wellKnownCount; id < count_ && moving != 0; ++id) {
+        const Symbol& symbol = byId(id);
+        const std::int64_t value = numberValue(symbol.text());
+        if (static_cast<std::uint64_t>(value) < larger.size() || !inArray(value)) continue;
+        unslot(symbol);
+        --moving;
+        byValue_[value] = id + 1;
+    }
+}
+
+// Past the array, at most twice its size away, once the numbers alive would fill a quarter of the
+// larger array: a program that counts grows it as it goes, one that makes a few large numbers
+// does not.
+bool SymbolTable::growsArrayFor(std::int64_t value) const {
+    const auto size = static_cast<std::uint64_t>(byValue_.size());
+    const auto wanted = static_cast<std::uint64_t>(value);
+    return wanted >= size && wanted < 2 * size && 2 * size <= 4 * (std::uint64_t{numberTexts_} + 1) &&
+           2 * size <= (std::uint64_t{1} << 31);
 }
 
 // A text and one a byte longer can read the same as a word ("ab", "abb"): the length tells them
@@ -148,34 +222,43 @@ const Symbol& SymbolTable::intern(std::string_view text) {
 }
 
 const Symbol& SymbolTable::internSlowly(std::string_view text) {
-    const std::uint32_t hash = hashOf(text);
-    const std::size_t slot = slotOf(text, hash);
-    if (slots_[slot] == 0) return make(text, hash, slot, false);
-    const Symbol& symbol = symbolIn(slots_[slot]);
+    const std::int64_t value = numberValue(text);
+    std::uint32_t hash = 0;
+    Slot* cell = cellOf(text, value, hash);
+    if (*cell == 0) return make(text, value, hash, cell, false);
+    const Symbol& symbol = symbolIn(*cell);
     pin(symbol);
     return symbol;
 }
 
 const Symbol& SymbolTable::internComputed(std::string_view text) {
-    const std::uint32_t hash = hashOf(text);
-    const std::size_t slot = slotOf(text, hash);
-    return slots_[slot] != 0 ? symbolIn(slots_[slot]) : make(text, hash, slot, true);
+    const std::int64_t value = numberValue(text);
+    std::uint32_t hash = 0;
+    Slot* cell = cellOf(text, value, hash);
+    return *cell != 0 ? symbolIn(*cell) : make(text, value, hash, cell, true);
 }
 
-const Symbol& SymbolTable::make(std::string_view text, std::uint32_t hash, std::size_t slot, bool transient) {
+const Symbol& SymbolTable::make(std::string_view text, std::int64_t value, std::uint32_t hash, Slot* cell,
+                                bool transient) {
     // A symbol's length is 32 bits, and its number below numberBits: a longer text, or one symbol
     // more, ends the run as memory running out does.
     if (text.size() > UINT32_MAX || (firstFreed_ == 0 && count_ + 1 >= numberBits)) throw std::bad_alloc();
     static_assert(blockSize * sizeof(Symbol) <= SmallAllocator::largest,
                   "a block of symbols is a small block");
     // Everything that can fail comes first, so a table that runs out of memory stays as it was.
-    // Up to half full: a new text is placed after two or three probes rather than eight, and a slot
-    // is a word, so the slots of a run that makes millions of texts take no more than eight bytes a
-    // text.
-    if ((size() + 1) * 2 > slots_.size()) {
+    bool hashed = isSlot(cell);
+    if (hashed && value >= 0 && growsArrayFor(value)) {
+        growNumbers();
+        hashed = false;
+    } else if (hashed && (hashed_ + 1) * 2 > slots_.size()) {
+        // Up to half full: a new text is placed after two or three probes rather than eight, and a
+        // slot is a word, so the slots of a run that makes millions of texts take no more than eight
+        // bytes a text.
         rehash();
-        slot = slotOf(text, hash);
     }
+    // A long text keeps its hash before its bytes, in the array too.
+    if (hash == 0 && (hashed || text.size() > Symbol::headSize)) hash = hashOf(text);
+    cell = hashed ? &slots_[slotOf(text, hash)] : &byValue_[value];
     Symbol* place;
     if (firstFreed_ != 0) {
         place = const_cast<Symbol*>(&byId(firstFreed_ - 1));
@@ -197,7 +280,10 @@ const Symbol& SymbolTable::make(std::string_view text, std::uint32_t hash, std::
         id = count_++;
     }
     Symbol* symbol = new (place) Symbol(Symbol::over(text.size() <= Symbol::headSize ? text : kept, id));
-    slots_[slot] = slotFor(hash, id);
+    *cell = hashed ? slotFor(hash, id) : id + 1;
+    hashed_ += hashed;
+    numberTexts_ += value >= 0;
+    if (hashed) countSlotNumber(value, true);
     if (transient) symbol->state = transientBit;
     return *symbol;
 }
@@ -223,9 +309,8 @@ void SymbolTable::collect() {
     pending_.clear();
 }
 
-// Out of the slots (the entries after it that would not be found past the gap move into it), its
-// text given back, its number kept for the next symbol.
-void SymbolTable::free(const Symbol& symbol) {
+// Out of the slots (the entries after it that would not be found past the gap move into it).
+void SymbolTable::unslot(const Symbol& symbol) {
     const std::size_t mask = slots_.size() - 1;
     std::size_t gap = slotOf(symbol.text(), hashIn(symbol));
     for (std::size_t at = (gap + 1) & mask; slots_[at] != 0; at = (at + 1) & mask) {
@@ -236,6 +321,19 @@ void SymbolTable::free(const Symbol& symbol) {
         }
     }
     slots_[gap] = Slot{0};
+    --hashed_;
+}
+
+// Out of its cell, its text given back, its number kept for the next symbol.
+void SymbolTable::free(const Symbol& symbol) {
+    const std::int64_t value = numberValue(symbol.text());
+    numberTexts_ -= value >= 0;
+    if (inArray(value)) {
+        byValue_[value] = Slot{0};
+    } else {
+        unslot(symbol);
+        countSlotNumber(value, false);
+    }
     if (ownsBlock(symbol.size))
         SmallAllocator::release(const_cast<char*>(symbol.bytes) - hashBytes, hashBytes + symbol.size);
     Symbol& freed = const_cast<Symbol&>(symbol);
@@ -247,7 +345,8 @@ void SymbolTable::free(const Symbol& symbol) {
 }
 
 const Symbol* SymbolTable::find(std::string_view text) const {
-    const Slot found = slots_[slotOf(text, hashOf(text))];
+    std::uint32_t hash = 0;
+    const Slot found = *cellOf(text, numberValue(text), hash);
     return found == 0 ? nullptr : &symbolIn(found);
 }
 

@@ -7,6 +7,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -161,6 +162,16 @@ class SymbolTable {
 
     // The slot that holds text, or the empty slot where it would go.
     std::size_t slotOf(std::string_view text, std::uint32_t hash) const;
+    // The cell that holds the symbol of text, whose numberValue is value, or would: the number
+    // array's, or a slot (then hash is text's hash).
+    const std::uint32_t* cellOf(std::string_view text, std::int64_t value, std::uint32_t& hash) const;
+    std::uint32_t* cellOf(std::string_view text, std::int64_t value, std::uint32_t& hash) {
+        return const_cast<std::uint32_t*>(std::as_const(*this).cellOf(text, value, hash));
+    }
+    bool isSlot(const std::uint32_t* cell) const {
+        const std::less<const std::uint32_t*> before;
+        return !before(cell, slots_.data()) && before(cell, slots_.data() + slots_.size());
+    }
     void rehash();
 
     // Open addressing, a power of two in size and at most half full: a lookup is one hash of the
@@ -176,6 +187,28 @@ class SymbolTable {
     // The hash of a symbol's text, found again.
     static std::uint32_t hashIn(const Symbol& symbol);
     std::vector<Slot, SmallBlocks<Slot>> slots_;
+    std::uint32_t hashed_ = 0; // symbols in the slots
+
+    // The numbers the operations write, "<0>", "<1>", ..., are most of the texts a program computes,
+    // and a loop makes them in order: below the array's size they are found by their value, the
+    // symbol's number plus one in the cell, their neighbours' cells at hand, instead of at random in
+    // slots that outgrew the caches. The array grows (it never shrinks, so a number never goes back to
+    // the slots) when a number just past it is made and the numbers alive would fill a quarter of it.
+    std::vector<Slot, SmallBlocks<Slot>> byValue_;
+    std::uint32_t numberTexts_ = 0; // symbols alive whose text is such a number, in the array or not
+    // Of those, the ones in the slots, by the bit width of their value: the numbers that a larger
+    // array takes from the slots are one width, and most often none.
+    std::array<std::uint32_t, 40> slotNumbersOfWidth_{};
+    void countSlotNumber(std::int64_t value, bool made) {
+        if (value < 0) return;
+        std::uint32_t& count = slotNumbersOfWidth_[std::bit_width(static_cast<std::uint64_t>(value))];
+        count = made ? count + 1 : count - 1;
+    }
+    bool inArray(std::int64_t value) const {
+        return value >= 0 && static_cast<std::uint64_t>(value) < byValue_.size();
+    }
+    bool growsArrayFor(std::int64_t value) const;
+    void growNumbers();
 
     // The symbols in blocks of a fixed power of two, never moved once made: a symbol's number
     // finds it with a shift and a mask. The first blocks are the well-known symbols.
@@ -192,8 +225,10 @@ class SymbolTable {
     std::string_view keep(std::string_view text, std::uint32_t hash, bool transient);
     static constexpr std::size_t hashBytes = sizeof(std::uint32_t);
     static bool ownsBlock(std::size_t size);
-    const Symbol& make(std::string_view text, std::uint32_t hash, std::size_t slot, bool transient);
+    const Symbol& make(std::string_view text, std::int64_t value, std::uint32_t hash, Slot* cell,
+                       bool transient);
     void free(const Symbol& symbol);
+    void unslot(const Symbol& symbol);
     // The freed symbols are linked through their state words (the next one's number plus one).
     std::uint32_t firstFreed_ = 0;
     std::uint32_t freed_ = 0;
