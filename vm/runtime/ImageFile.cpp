@@ -19,7 +19,7 @@ template <class String> bool readImageFile(const std::string& name, String& text
 namespace {
 
 // What is left of a file that tells its size (a pipe does not): room for it is made once, so a
-// large image is read straight into its place.
+// large image never moves as it is read.
 std::size_t remainingSize(std::FILE* file) {
     const long at = std::ftell(file);
     if (at < 0 || std::fseek(file, 0, SEEK_END) != 0) return 0;
@@ -38,15 +38,12 @@ template <class String> bool readImageStream(std::FILE* file, String& text) {
     if (std::ferror(file)) return false;
     text.assign(block, got);
     if (got == sizeof block) {
-        std::size_t length = text.size();
-        text.reserve(length + remainingSize(file) + 1); // one more: the end is met without regrowing
+        // The rest a block at a time, appended: read straight into the text, the room would first be
+        // filled with zeros, one more pass over a large image.
+        text.reserve(text.size() + remainingSize(file) + 1); // one more: the end is met without regrowing
         adviseLargePages(text.data(), text.capacity());
-        text.resize(text.capacity());
-        while ((got = std::fread(text.data() + length, 1, text.size() - length, file)) > 0) {
-            length += got;
-            if (length == text.size()) text.resize(text.size() * 2);
-        }
-        text.resize(length);
+        while ((got = std::fread(block, 1, sizeof block, file)) > 0)
+            text.append(block, got);
         if (std::ferror(file)) return false;
     }
     keepLineFeeds(text);
