@@ -73,6 +73,20 @@ TEST_F(LexerTest, BracketedNamesNestAndKeepArrowsInside) {
     EXPECT_EQ(lex("x <"), (Tokens{"Identifier x"}));
 }
 
+// Runs of ordinary bytes of about sixteen, ending on each byte a name reacts to.
+TEST_F(LexerTest, LongRunsInsideBracketedNames) {
+    for (std::size_t run = 13; run <= 35; ++run) {
+        const std::string x(run, 'x');
+        const std::string name = "<" + x + "<" + x + "->" + x + ">" + x + "\n" + x + "\\>" + x + ">";
+        const std::string text = name + " y";
+        EXPECT_EQ(lex(text), (Tokens{"BracketedName " + name, "Identifier y"})) << run;
+        CharStream input = CharStream::view(text);
+        Lexer lexer(input);
+        lexer.nextToken();
+        EXPECT_EQ(lexer.getLine(), 2) << run;
+    }
+}
+
 TEST_F(LexerTest, EscapesInsideBracketedNames) {
     EXPECT_EQ(lex("<\\<>"), (Tokens{"BracketedName <\\<>"}));
     EXPECT_EQ(lex("<\\>>"), (Tokens{"BracketedName <\\>>"}));

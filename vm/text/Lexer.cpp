@@ -2,8 +2,13 @@
 #include "vm/text/Lexer.h"
 
 #include <array>
+#include <bit>
 #include <limits>
 #include <utility>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -34,6 +39,25 @@ constexpr std::array<std::uint8_t, 256> byteClasses = [] {
 
 bool is(unsigned char byte, std::uint8_t classes) {
     return (byteClasses[byte] & classes) != 0;
+}
+
+// Where the run of bytes from at that a bracketed name does not react to ends: at the next special
+// byte, or the end. Sixteen at a time where the processor compares sixteen at once (every x86-64).
+std::size_t ordinaryRunEnd(std::string_view text, std::size_t at) {
+#ifdef __SSE2__
+    for (; at + 16 <= text.size(); at += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
+        const auto equal = [bytes](char c) { return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(c)); };
+        const __m128i special =
+            _mm_or_si128(_mm_or_si128(equal('<'), equal('>')),
+                         _mm_or_si128(_mm_or_si128(equal('-'), equal('\\')), equal('\n')));
+        if (const auto found = static_cast<unsigned>(_mm_movemask_epi8(special)))
+            return at + static_cast<std::size_t>(std::countr_zero(found));
+    }
+#endif
+    while (at < text.size() && !is(static_cast<unsigned char>(text[at]), specialInName))
+        ++at;
+    return at;
 }
 
 // The line number stops at its maximum instead of overflowing on an absurdly long text.
@@ -228,8 +252,8 @@ void Lexer::readBracketedName(std::size_t start) {
     std::int64_t depth = 1;
     int previous = '<';
     while (depth > 0) {
-        while (at < text.size() && !is(static_cast<unsigned char>(text[at]), specialInName)) {
-            ++at;
+        if (const std::size_t end = ordinaryRunEnd(text, at); end != at) {
+            at = end;
             previous = 0; // an ordinary byte: no arrow rule looks back at it
         }
         if (at == text.size()) break;
