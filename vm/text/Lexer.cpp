@@ -3,6 +3,7 @@
 
 #include <array>
 #include <bit>
+#include <cstring>
 #include <limits>
 #include <utility>
 
@@ -17,7 +18,7 @@ namespace {
 enum ByteClass : std::uint8_t {
     digitByte = 1,     // starts and continues a number
     letterByte = 2,    // starts an identifier, with '_'
-    specialInName = 4, // a byte a bracketed name reacts to: line ends, depth, escapes
+    specialInName = 4, // a byte a bracketed name reacts to: depth, escapes
     spaceByte = 8,     // skipped between tokens
 };
 
@@ -30,7 +31,7 @@ constexpr std::array<std::uint8_t, 256> byteClasses = [] {
     for (int c = 'a'; c <= 'z'; ++c)
         classes[c] = letterByte;
     classes['_'] = letterByte;
-    for (unsigned char c : {'\n', '<', '-', '>', '\\'})
+    for (unsigned char c : {'<', '-', '>', '\\'})
         classes[c] = specialInName;
     for (unsigned char c : {' ', '\t', '\n'})
         classes[c] |= spaceByte;
@@ -49,8 +50,7 @@ std::size_t ordinaryRunEnd(std::string_view text, std::size_t at) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
         const auto equal = [bytes](char c) { return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(c)); };
         const __m128i special =
-            _mm_or_si128(_mm_or_si128(equal('<'), equal('>')),
-                         _mm_or_si128(_mm_or_si128(equal('-'), equal('\\')), equal('\n')));
+            _mm_or_si128(_mm_or_si128(equal('<'), equal('>')), _mm_or_si128(equal('-'), equal('\\')));
         if (const auto found = static_cast<unsigned>(_mm_movemask_epi8(special)))
             return at + static_cast<std::size_t>(std::countr_zero(found));
     }
@@ -60,15 +60,26 @@ std::size_t ordinaryRunEnd(std::string_view text, std::size_t at) {
     return at;
 }
 
-// The line number stops at its maximum instead of overflowing on an absurdly long text.
-void countLine(std::int32_t& line) {
-    if (line < std::numeric_limits<std::int32_t>::max()) ++line;
-}
-
 } // namespace
 
-Lexer::Lexer(CharStream& input) : input_(input) {
+Lexer::Lexer(CharStream& input) : input_(input), linesCountedTo_(input.position()) {
     nextToken();
+}
+
+// The line number stops at its maximum instead of overflowing on an absurdly long text.
+std::int32_t Lexer::getLine() const {
+    const std::string_view text = input_.text();
+    const std::size_t end = consumed();
+    for (std::size_t at = linesCountedTo_; at < end; ++at) {
+        const void* found = std::memchr(text.data() + at, '\n', end - at);
+        if (!found) break;
+        at = static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
+        ++newlinesRead_;
+    }
+    linesCountedTo_ = end;
+    const std::size_t line = 1 + newlinesRead_ - newlinesDropped_;
+    return line < std::numeric_limits<std::int32_t>::max() ? static_cast<std::int32_t>(line)
+                                                           : std::numeric_limits<std::int32_t>::max();
 }
 
 Lexer::~Lexer() = default;
@@ -85,10 +96,8 @@ void Lexer::moveTo(std::size_t at) {
 void Lexer::nextToken() {
     const std::string_view text = input_.text();
     std::size_t at = input_.position();
-    while (at < text.size() && is(static_cast<unsigned char>(text[at]), spaceByte)) {
-        if (text[at] == '\n') countLine(line_);
+    while (at < text.size() && is(static_cast<unsigned char>(text[at]), spaceByte))
         ++at;
-    }
     if (at == text.size()) {
         moveTo(at);
         token_ = Token::End;
@@ -224,18 +233,17 @@ void Lexer::readAfterLess(std::size_t start) {
 // whole comment. An unfinished comment is lost: the token is the end of input.
 void Lexer::readComment(std::size_t at) {
     const std::string_view text = input_.text();
-    bool afterBackslash = true; // the opening one
-    for (; at < text.size(); ++at) {
-        const char ch = text[at];
-        if (ch == '\n') countLine(line_);
-        if (afterBackslash && ch == '*') {
-            moveTo(at + 1);
+    for (std::size_t star = at; star < text.size(); ++star) {
+        const void* found = std::memchr(text.data() + star, '*', text.size() - star);
+        if (!found) break;
+        star = static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
+        if (star == at || text[star - 1] == '\\') {
+            moveTo(star + 1);
             token_ = Token::Comment;
             return;
         }
-        afterBackslash = ch == '\\';
     }
-    moveTo(at);
+    moveTo(text.size());
     token_ = Token::End;
     unfinished_ = true;
 }
@@ -259,9 +267,6 @@ void Lexer::readBracketedName(std::size_t start) {
         if (at == text.size()) break;
         const auto ch = static_cast<unsigned char>(text[at++]);
         switch (ch) {
-        case '\n':
-            countLine(line_);
-            break;
         case '<':
             ++depth;
             break;
@@ -278,6 +283,7 @@ void Lexer::readBracketedName(std::size_t start) {
             escaped = true;
             building_.append(text.substr(copied, at - 1 - copied));
             const int next = peek(at);
+            if (next == '\n') ++newlinesDropped_;
             if (next == CharStream::End) {
                 copied = at;
                 previous = CharStream::End;

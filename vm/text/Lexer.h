@@ -26,7 +26,8 @@ class Lexer {
     // The current bracketed name as it stands in the input, when it holds no escape (its text is
     // then exactly those bytes); empty otherwise. Valid while the input is.
     std::string_view getSourceView() const { return sourceView_; }
-    std::int32_t getLine() const { return line_; }
+    // Counted when asked, from the newlines read so far: reading costs nothing for it.
+    std::int32_t getLine() const;
     // Where the current token starts in the input, and where the next one will be looked for: a
     // tool can point at a token. After a character that starts no token, the start is that
     // character's, and the token is the previous one read again. The start is worked out when
@@ -50,8 +51,13 @@ class Lexer {
     void readComment(std::size_t at);
     void readBracketedName(std::size_t start);
 
-    std::int32_t line_ = 1;
     CharStream& input_;
+    // The line is 1 plus the newlines read, less those an escape dropped from a name. Those read
+    // are counted when the line is asked for, from where the last count stopped: a tool asking at
+    // every token pays for each byte once.
+    mutable std::size_t linesCountedTo_;
+    mutable std::size_t newlinesRead_ = 0;
+    std::size_t newlinesDropped_ = 0;
     Token token_ = Token::End; // before the first token: end of input
     std::string_view text_;
     std::string_view sourceView_;
