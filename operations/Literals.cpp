@@ -70,21 +70,6 @@ std::optional<std::int32_t> integerValue(std::string_view integerLiteral) {
     return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
 }
 
-bool shortIntegerValue(std::string_view text, std::int32_t& value) {
-    const std::size_t size = text.size();
-    if (size < 2 || size > 12 || text.front() != '<' || text.back() != '>') return false;
-    std::size_t i = skipSign(text, 1);
-    if (size - 1 - i > 9) return false;
-    std::int32_t magnitude = 0;
-    for (; i + 1 < size; ++i) {
-        const auto digit = static_cast<unsigned>(text[i] - '0');
-        if (digit > 9) return false;
-        magnitude = magnitude * 10 + static_cast<std::int32_t>(digit);
-    }
-    value = text[1] == '-' ? -magnitude : magnitude;
-    return true;
-}
-
 double floatValue(std::string_view numericLiteral) {
     if (numberForm(numericLiteral) == NumberForm::Integer)
         if (std::optional<std::int32_t> value = integerValue(numericLiteral)) return *value;

@@ -6,6 +6,7 @@
 #include <new>
 #include <utility>
 
+#include "operations/Literals.h"
 #include "vm/symbols/Names.h"
 
 namespace {
@@ -58,17 +59,12 @@ std::uint32_t hashOf(std::string_view text) {
 }
 
 // The value of a number text as the operations write it ("<0>", "<17>": no sign, no leading zero),
-// or -1.
+// or -1. The operations' own reading of a short integer, less the sign and the "<>" it also takes.
 std::int64_t numberValue(std::string_view text) {
     const std::size_t n = text.size();
-    if (n < 3 || n > 12 || text[0] != '<' || text[n - 1] != '>' || (text[1] == '0' && n > 3)) return -1;
-    std::int64_t value = 0;
-    for (std::size_t i = 1; i + 1 < n; ++i) {
-        const auto digit = static_cast<unsigned>(static_cast<unsigned char>(text[i]) - '0');
-        if (digit > 9) return -1;
-        value = value * 10 + digit;
-    }
-    return value;
+    if (n < 3 || text[1] < '0' || text[1] > '9' || (text[1] == '0' && n > 3)) return -1;
+    std::int32_t value = 0;
+    return operations::shortIntegerValue(text, value) ? value : -1;
 }
 
 constexpr std::size_t firstNumbers = 1024; // the array from the start: 4 KB
@@ -85,15 +81,8 @@ SymbolTable::SymbolTable()
     for (const Symbol& symbol : wellKnownSymbols) {
         const std::int64_t value = numberValue(symbol.text());
         std::uint32_t hash = 0;
-        Slot* cell = cellOf(symbol.text(), value, hash);
-        if (isSlot(cell)) {
-            *cell = slotFor(hash, symbol.id);
-            ++hashed_;
-            countSlotNumber(value, true);
-        } else {
-            *cell = symbol.id + 1;
-        }
-        numberTexts_ += value >= 0;
+        Slot* cell = cellOf(symbol.text(), value, hash); // sets hash for a slot
+        enter(cell, hash, symbol.id, value);
     }
     count_ = wellKnownCount;
 }
@@ -297,12 +286,17 @@ const Symbol& SymbolTable::make(std::string_view text, std::int64_t value, std::
         id = count_++;
     }
     Symbol* symbol = new (place) Symbol(Symbol::over(text.size() <= Symbol::headSize ? text : kept, id));
+    enter(cell, hash, id, value);
+    if (transient) symbol->state = transientBit;
+    return *symbol;
+}
+
+void SymbolTable::enter(Slot* cell, std::uint32_t hash, std::uint32_t id, std::int64_t value) {
+    const bool hashed = isSlot(cell);
     *cell = hashed ? slotFor(hash, id) : id + 1;
     hashed_ += hashed;
     numberTexts_ += value >= 0;
     if (hashed) countSlotNumber(value, true);
-    if (transient) symbol->state = transientBit;
-    return *symbol;
 }
 
 // A text held only by the code read from it goes with its code, once no evaluation reads that: the

@@ -207,6 +207,8 @@ class SymbolTable {
     bool inArray(std::int64_t value) const {
         return value >= 0 && static_cast<std::uint64_t>(value) < byValue_.size();
     }
+    // Writes the new symbol id into its cell, a slot or the array's, and counts it where it went.
+    void enter(Slot* cell, std::uint32_t hash, std::uint32_t id, std::int64_t value);
     bool growsArrayFor(std::int64_t value) const;
     void growNumbers();
 
