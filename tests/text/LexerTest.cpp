@@ -92,6 +92,8 @@ TEST_F(LexerTest, EscapesInsideBracketedNames) {
     EXPECT_EQ(lex("<\\>>"), (Tokens{"BracketedName <\\>>"}));
     EXPECT_EQ(lex("<a\\nb\\tc\\-d\\\\e>"), (Tokens{"BracketedName <a\nb\tc-d\\e>"}));
     EXPECT_EQ(lex("<a\\qb\\\nc>"), (Tokens{"BracketedName <abc>"}));
+    // Escaped brackets keep their bytes, also before and after an escape that changes them.
+    EXPECT_EQ(lex("<\\<a\\>\\tb\\<c\\>>"), (Tokens{"BracketedName <\\<a\\>\tb\\<c\\>>"}));
     // The escaped character is the previous one for the next step: after "\-" a '>' is an arrow
     // and closes nothing, and after "\<" a '-' makes an arrow that takes a level away.
     EXPECT_EQ(lex("<a\\->b>"), (Tokens{"BracketedName <a->b>"}));

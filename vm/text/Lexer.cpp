@@ -251,7 +251,8 @@ void Lexer::readComment(std::size_t at) {
 // The name runs to the '>' that brings the depth back to 0. Arrows inside it ("<-", "->") open
 // and close no level. The depth is a counter, not recursion, so nesting costs no stack. Most of
 // a name is bytes that no rule looks at: they are passed over a run at a time, and a name without
-// an escape is its own bytes in the input, never copied.
+// an escape that changes bytes (only "\<" and "\>" keep theirs) is its own bytes in the input,
+// never copied.
 void Lexer::readBracketedName(std::size_t start) {
     const std::string_view text = input_.text();
     std::size_t at = start + 1;
@@ -279,10 +280,16 @@ void Lexer::readBracketedName(std::size_t start) {
         default: { // '\\'
             // The escaped character stands in for the current one, so it takes part in the arrow
             // rules of the next character even though it never changes the depth itself.
+            const int next = peek(at);
+            if (next == '<' || next == '>') {
+                // An escaped bracket keeps its backslash: the text is still the input's own bytes.
+                ++at;
+                previous = next;
+                continue;
+            }
             if (!escaped) building_.clear();
             escaped = true;
             building_.append(text.substr(copied, at - 1 - copied));
-            const int next = peek(at);
             if (next == '\n') ++newlinesDropped_;
             if (next == CharStream::End) {
                 copied = at;

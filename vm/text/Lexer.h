@@ -17,14 +17,14 @@ class Lexer {
 
     void nextToken();
     Token getToken() const { return token_; }
-    // The current text: a view of the input, or of the lexer's own copy of a name that holds an
-    // escape. Valid until the next token is read.
+    // The current text: a view of the input, or of the lexer's own copy of a name whose escapes
+    // change its bytes. Valid until the next token is read.
     std::string_view getText() const { return text_; }
     std::string takeText() const { return std::string(text_); }
     // Whether the text is a view of the input (or a constant), which outlives the token.
     bool textInInput() const { return escapedText_.empty() || text_.data() != escapedText_.data(); }
-    // The current bracketed name as it stands in the input, when it holds no escape (its text is
-    // then exactly those bytes); empty otherwise. Valid while the input is.
+    // The current bracketed name as it stands in the input, when its text is exactly those bytes
+    // (it holds no escape but "\<" and "\>"); empty otherwise. Valid while the input is.
     std::string_view getSourceView() const { return sourceView_; }
     // Counted when asked, from the newlines read so far: reading costs nothing for it.
     std::int32_t getLine() const;
@@ -61,7 +61,7 @@ class Lexer {
     Token token_ = Token::End; // before the first token: end of input
     std::string_view text_;
     std::string_view sourceView_;
-    Text escapedText_; // the text of the last name that held an escape
+    Text escapedText_; // the text of the last name whose escapes changed its bytes
     Text building_;    // the next one, while it is read
     // Kept for the tokens whose length their text does not tell.
     std::size_t nameStart_ = 0;    // of the last bracketed name
