@@ -13,10 +13,13 @@
 
 option(ORVEX_PGO "Optimise Release builds with GCC from a profile of the interpreter's own runs" ON)
 
+# The counts' folder goes into the compiler flags, which a space would split.
 set(ORVEX_PROFILE_GUIDED OFF)
 if(ORVEX_PGO AND CMAKE_BUILD_TYPE STREQUAL "Release" AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU"
-   AND NOT CMAKE_CROSSCOMPILING AND NOT ORVEX_SANITIZE AND NOT ORVEX_TSAN AND NOT ORVEX_FUZZER)
+   AND NOT CMAKE_CROSSCOMPILING AND NOT ORVEX_SANITIZE AND NOT ORVEX_TSAN AND NOT ORVEX_FUZZER
+   AND NOT CMAKE_BINARY_DIR MATCHES " ")
     set(ORVEX_PROFILE_GUIDED ON)
+    message(STATUS "OrvexVM: profile-guided (an instrumented build in pgo/train trains first)")
 endif()
 
 if(ORVEX_PROFILE_GUIDED)
