@@ -1,9 +1,9 @@
 // The lexer: reads program text one token at a time, never further than the token needs.
 #include "vm/text/Lexer.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
-#include <cstring>
 #include <limits>
 #include <utility>
 
@@ -70,12 +70,9 @@ Lexer::Lexer(CharStream& input) : input_(input), linesCountedTo_(input.position(
 std::int32_t Lexer::getLine() const {
     const std::string_view text = input_.text();
     const std::size_t end = consumed();
-    for (std::size_t at = linesCountedTo_; at < end; ++at) {
-        const void* found = std::memchr(text.data() + at, '\n', end - at);
-        if (!found) break;
-        at = static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
-        ++newlinesRead_;
-    }
+    newlinesRead_ +=
+        static_cast<std::size_t>(std::count(text.begin() + static_cast<std::ptrdiff_t>(linesCountedTo_),
+                                            text.begin() + static_cast<std::ptrdiff_t>(end), '\n'));
     linesCountedTo_ = end;
     const std::size_t line = 1 + newlinesRead_ - newlinesDropped_;
     return line < std::numeric_limits<std::int32_t>::max() ? static_cast<std::int32_t>(line)
@@ -233,10 +230,8 @@ void Lexer::readAfterLess(std::size_t start) {
 // whole comment. An unfinished comment is lost: the token is the end of input.
 void Lexer::readComment(std::size_t at) {
     const std::string_view text = input_.text();
-    for (std::size_t star = at; star < text.size(); ++star) {
-        const void* found = std::memchr(text.data() + star, '*', text.size() - star);
-        if (!found) break;
-        star = static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
+    for (std::size_t star = text.find('*', at); star != std::string_view::npos;
+         star = text.find('*', star + 1)) {
         if (star == at || text[star - 1] == '\\') {
             moveTo(star + 1);
             token_ = Token::Comment;
